@@ -1,0 +1,135 @@
+#include "model/document.h"
+
+#include <cstring>
+
+namespace torvel {
+
+namespace {
+
+template <typename T>
+void Release(std::vector<T>& v) {
+    std::vector<T>().swap(v);
+}
+
+template <typename T>
+void Zero(T& field) {
+    static_assert(std::is_trivially_copyable_v<T>);
+    std::memset(&field, 0, sizeof field);
+}
+
+void ReleaseSnapshot(UndoSnapshot& s) {
+    s.present = false;
+    Release(s.vertices);
+    Release(s.normals);
+    Release(s.blend);
+    Release(s.texture_map_u);
+    Release(s.texture_map_v);
+    Release(s.vertex_selection);
+    Release(s.vertex_visible);
+    Release(s.faces);
+}
+
+}  // namespace
+
+std::unique_ptr<Document> NewDocument() {
+    auto doc = std::make_unique<Document>();
+    ResetDocument(*doc);
+    return doc;
+}
+
+void ResetDocument(Document& doc) {
+    doc.image.width = 0;
+    doc.image.height = 0;
+    Release(doc.image.pixels);
+
+    Release(doc.vertices);
+    Release(doc.normals);
+    Release(doc.blend);
+    Release(doc.texture_map_u);
+    Release(doc.texture_map_v);
+    Release(doc.vertex_selection);
+    Release(doc.vertex_visible);
+    Release(doc.faces);
+
+    ReleaseSnapshot(doc.undo);
+
+    doc.parts_selection = 0;
+    doc.has_blend = false;
+    doc.binary_form = false;
+    doc.has_translation = false;
+    doc.has_anim = false;
+
+    Zero(doc.file_name);
+    Zero(doc.version);
+    doc.total_vertex_count = 0;
+    doc.total_face_count = 0;
+    doc.parts_count = 0;
+    Zero(doc.total_corner_min);
+    Zero(doc.total_corner_max);
+    Zero(doc.total_center);
+    Zero(doc.corner_min);
+    Zero(doc.corner_max);
+    Zero(doc.center);
+    Zero(doc.vertex_offset);
+    Zero(doc.face_offset);
+    Zero(doc.parts_name);
+    Zero(doc.texture_map_flag);
+    Zero(doc.texture_map_param_p12);
+    Zero(doc.texture_map_param_p34);
+    Zero(doc.texture_map_param_int);
+    Zero(doc.material);
+    Zero(doc.texture_file);
+    doc.texture_all = 0;
+    doc.motion_count = 0;
+    doc.unit_count = 0;
+    doc.anim_count = 0;
+    Zero(doc.anim_data);
+    Zero(doc.unit_type);
+    Zero(doc.unit_basis);
+    Zero(doc.unit_basis_ext);
+    Zero(doc.unit_name);
+    Zero(doc.unit_blend_1);
+    Zero(doc.unit_blend_2);
+    Zero(doc.parent);
+    Zero(doc.unit_angle);
+    Zero(doc.unit_translation);
+
+    doc.deselect_mode = 0;
+    doc.one_sided = 0;
+    doc.selection_empty = 0;
+    doc.zoom_percent = 0;
+    doc.fit_scale = 0.0;
+    doc.direction = ViewDirection::Front;
+    doc.origin_x = 0;
+    doc.origin_y = 0;
+    Zero(doc.pick);
+    Zero(doc.band);
+}
+
+void AllocateVertexArrays(Document& doc, int32_t n) {
+    const size_t count = n > 0 ? static_cast<size_t>(n) : 0;
+    // Assigning fresh vectors releases the old memory before the new arrays
+    // are zero-filled, so a second count line does not double the peak.
+    Release(doc.vertices);
+    Release(doc.normals);
+    Release(doc.blend);
+    Release(doc.texture_map_u);
+    Release(doc.texture_map_v);
+    Release(doc.vertex_selection);
+    Release(doc.vertex_visible);
+    doc.vertices.assign(count, Vec3{0, 0, 0});
+    doc.normals.assign(count, Vec3{0, 0, 0});
+    doc.blend.assign(count, 0.0f);
+    doc.texture_map_u.assign(count, 0.0f);
+    doc.texture_map_v.assign(count, 0.0f);
+    doc.vertex_selection.assign(count, 0);
+    doc.vertex_visible.assign(count, 0);
+}
+
+void AllocateFaceArray(Document& doc, int32_t f) {
+    const size_t count = f > 0 ? static_cast<size_t>(f) : 0;
+    Release(doc.faces);
+    doc.faces.assign(count, Face{{0, 0, 0, 0}});
+}
+
+}  // namespace torvel

@@ -1,0 +1,38 @@
+#include "resources/message_texts.h"
+
+#include "model/document.h"
+
+namespace torvel {
+
+std::string MessageText(MessageId id) {
+    switch (id) {
+    case MessageId::FileMissing:
+        return "ファイルがありません";
+    case MessageId::NotYktFile:
+        return "YKTファイルではありません";
+    case MessageId::LoadFailed:
+        return "ファイルの読み込みに失敗しました";
+    case MessageId::PartsLimitReached:
+        return "パーツ数が上限に達しました。\n分割できません。";
+    case MessageId::TooManyParts:
+        // The count shown is the table size, the first count that is refused.
+        return "パーツ数が" + std::to_string(kTableSize) + "個を超えました";
+    case MessageId::CannotCreateFile:
+        return "ファイルを作成できません";
+    case MessageId::CannotSaveFile:
+        return "ファイルを保存できません";
+    }
+    return {};
+}
+
+MessageIcon MessageIconOf(MessageId id) {
+    switch (id) {
+    case MessageId::CannotCreateFile:
+    case MessageId::CannotSaveFile:
+        return MessageIcon::Error;
+    default:
+        return MessageIcon::None;
+    }
+}
+
+}  // namespace torvel

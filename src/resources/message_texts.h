@@ -1,0 +1,15 @@
+// Every message the program shows, in one place (UTF-8; the Windows shell
+// converts them to UTF-16 when it shows them).
+#pragma once
+
+#include <string>
+
+#include "model/notifier.h"
+
+namespace torvel {
+
+// The finished text of a message, with any number already filled in.
+std::string MessageText(MessageId id);
+MessageIcon MessageIconOf(MessageId id);
+
+}  // namespace torvel

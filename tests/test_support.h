@@ -1,0 +1,60 @@
+// Helpers shared by the tests: small models built in code, a recorder for
+// user messages and a private folder for files.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "files/ykt_files.h"
+#include "model/document.h"
+#include "model/notifier.h"
+
+namespace torvel::test {
+
+// Collects every message an operation shows.
+struct Recorder {
+    std::vector<UserMessage> messages;
+    int wait_cursor_depth = 0;
+    Notifier notifier();
+    std::vector<MessageId> ids() const;
+};
+
+// A folder of its own for one test, removed at the end.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    // A path in the folder, as the platform's file functions take it.
+    std::string Path(const std::string& name) const;
+    std::vector<std::string> Entries() const;
+
+private:
+    std::filesystem::path dir_;
+};
+
+std::vector<uint8_t> ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+std::vector<uint8_t> Bytes(const std::string& text);
+
+std::string SamplePath(const std::string& name);
+
+// Reads text or binary bytes through the memory readers.
+bool ReadText(Document& doc, const std::string& text, Recorder* recorder = nullptr);
+bool ReadBinary(Document& doc, const std::vector<uint8_t>& bytes, Recorder* recorder = nullptr);
+
+// A unit cube of six quads, one parts.
+std::unique_ptr<Document> MakeCube();
+// Two parts with triangles (a quad split in two, and a single triangle).
+std::unique_ptr<Document> MakeTwoParts();
+// Two parts plus three units (types 0, 1 and 2), two motions with
+// translations, blend data and animations.
+std::unique_ptr<Document> MakeRich();
+
+// Compares every value that both file forms carry; empty when equal,
+// otherwise the first difference.
+std::string DiffModels(const Document& a, const Document& b);
+
+}  // namespace torvel::test
