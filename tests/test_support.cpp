@@ -28,8 +28,8 @@ TempFolder::TempFolder() {
     static std::atomic<int> counter{0};
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = "torvel-test-";
-    if (info != nullptr) name += std::string(info->test_suite_name()) + "-" + info->name();
-    name += "-" + std::to_string(counter++);
+    if (info != nullptr) name.append(info->test_suite_name()).append("-").append(info->name());
+    name.append("-").append(std::to_string(counter++));
     for (char& ch : name) {
         if (ch == '/' || ch == '\\') ch = '_';
     }

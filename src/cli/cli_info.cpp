@@ -99,7 +99,10 @@ void PrintText(const Document& doc, std::ostream& out) {
 }
 
 std::string JsonVec(const Vec3& v) {
-    return "[" + JsonReal(v.x) + ", " + JsonReal(v.y) + ", " + JsonReal(v.z) + "]";
+    std::string out = "[";
+    out.append(JsonReal(v.x)).append(", ").append(JsonReal(v.y)).append(", ");
+    out.append(JsonReal(v.z)).append("]");
+    return out;
 }
 
 void PrintJson(const Document& doc, std::ostream& out) {
