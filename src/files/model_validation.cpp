@@ -36,15 +36,22 @@ bool IsSoundModel(const Document& doc) {
     if (!OffsetsSound(doc.vertex_offset, P, N) || !OffsetsSound(doc.face_offset, P, F)) {
         return false;
     }
+    // Indices are compared as unsigned numbers, so a negative one is out of
+    // range too; the loop has no early exit and stays branch-free.
     for (int i = 0; i < P; ++i) {
-        const int32_t count = PartsVertexCount(doc, i);
-        for (int32_t f = doc.face_offset[i]; f < doc.face_offset[i + 1]; ++f) {
-            const int32_t* v = doc.faces[static_cast<size_t>(f)].v;
-            for (int k = 0; k < 3; ++k) {
-                if (v[k] < 0 || v[k] >= count) return false;
-            }
-            if (v[3] != -1 && (v[3] < 0 || v[3] >= count)) return false;
+        const uint32_t count = static_cast<uint32_t>(PartsVertexCount(doc, i));
+        const Face* face = doc.faces.data() + doc.face_offset[i];
+        const Face* const end = doc.faces.data() + doc.face_offset[i + 1];
+        uint32_t bad = 0;
+        for (; face < end; ++face) {
+            const int32_t* v = face->v;
+            bad |= static_cast<uint32_t>(static_cast<uint32_t>(v[0]) >= count) |
+                   static_cast<uint32_t>(static_cast<uint32_t>(v[1]) >= count) |
+                   static_cast<uint32_t>(static_cast<uint32_t>(v[2]) >= count) |
+                   (static_cast<uint32_t>(static_cast<uint32_t>(v[3]) >= count) &
+                    static_cast<uint32_t>(v[3] != -1));
         }
+        if (bad != 0) return false;
     }
     return true;
 }

@@ -146,16 +146,35 @@ bool ScanFloat(ScanCursor& c, float& out) {
         return true;
     }
 
+    // Decimal: the digits are gathered into a 64-bit mantissa on the way, so
+    // the common short values need no second pass.
     const char* r = q;
     size_t digits = 0;
-    while (r < end && IsDigit(*r)) ++r, ++digits;
+    size_t fraction = 0;
+    uint64_t mantissa = 0;
+    for (; r < end && IsDigit(*r); ++r, ++digits) {
+        mantissa = mantissa * 10 + static_cast<uint64_t>(*r - '0');
+    }
     if (r < end && *r == '.') {
         ++r;
-        while (r < end && IsDigit(*r)) ++r, ++digits;
+        for (; r < end && IsDigit(*r); ++r, ++digits, ++fraction) {
+            mantissa = mantissa * 10 + static_cast<uint64_t>(*r - '0');
+        }
     }
     if (digits == 0) return false;
+    const bool has_exponent = r < end && (*r | 0x20) == 'e';
+    // A mantissa and a power of ten that are both exact floats give the
+    // correctly rounded result in one division, as strtof would.
+    static constexpr float kPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                       1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+    if (!has_exponent && digits <= 19 && mantissa <= (uint64_t{1} << 24) && fraction <= 10) {
+        const float value = static_cast<float>(mantissa) / kPow10[fraction];
+        out = negative ? -value : value;
+        c.p = r;
+        return true;
+    }
     const char* value_end = r;
-    if (r < end && (*r | 0x20) == 'e') {
+    if (has_exponent) {
         // The exponent letter and its sign are consumed even without digits;
         // only an exponent with digits changes the value.
         ++r;

@@ -6,9 +6,9 @@ namespace torvel {
 
 namespace {
 
-template <typename T>
-void Release(std::vector<T>& v) {
-    std::vector<T>().swap(v);
+template <typename T, typename A>
+void Release(std::vector<T, A>& v) {
+    std::vector<T, A>().swap(v);
 }
 
 template <typename T>
@@ -117,19 +117,20 @@ void AllocateVertexArrays(Document& doc, int32_t n) {
     Release(doc.texture_map_v);
     Release(doc.vertex_selection);
     Release(doc.vertex_visible);
-    doc.vertices.assign(count, Vec3{0, 0, 0});
-    doc.normals.assign(count, Vec3{0, 0, 0});
-    doc.blend.assign(count, 0.0f);
-    doc.texture_map_u.assign(count, 0.0f);
-    doc.texture_map_v.assign(count, 0.0f);
-    doc.vertex_selection.assign(count, 0);
-    doc.vertex_visible.assign(count, 0);
+    // resize value-initialises: the zeroed memory of the allocator stays.
+    doc.vertices.resize(count);
+    doc.normals.resize(count);
+    doc.blend.resize(count);
+    doc.texture_map_u.resize(count);
+    doc.texture_map_v.resize(count);
+    doc.vertex_selection.resize(count);
+    doc.vertex_visible.resize(count);
 }
 
 void AllocateFaceArray(Document& doc, int32_t f) {
     const size_t count = f > 0 ? static_cast<size_t>(f) : 0;
     Release(doc.faces);
-    doc.faces.assign(count, Face{{0, 0, 0, 0}});
+    doc.faces.resize(count);
 }
 
 }  // namespace torvel

@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "model/heap_array.h"
+
 namespace torvel {
 
 // Every table has 256 slots. A file may hold at most 255 parts, units,
@@ -66,14 +68,14 @@ struct ModelImage {
 // The one saved copy of the editable geometry (filled by the undo operations).
 struct UndoSnapshot {
     bool present = false;
-    std::vector<Vec3> vertices;
-    std::vector<Vec3> normals;
-    std::vector<float> blend;
-    std::vector<float> texture_map_u;
-    std::vector<float> texture_map_v;
-    std::vector<uint8_t> vertex_selection;
-    std::vector<uint8_t> vertex_visible;
-    std::vector<Face> faces;
+    HeapArray<Vec3> vertices;
+    HeapArray<Vec3> normals;
+    HeapArray<float> blend;
+    HeapArray<float> texture_map_u;
+    HeapArray<float> texture_map_v;
+    HeapArray<uint8_t> vertex_selection;
+    HeapArray<uint8_t> vertex_visible;
+    HeapArray<Face> faces;
 };
 
 struct Document {
@@ -142,14 +144,14 @@ struct Document {
 
     // Heap arrays: the seven vertex arrays hold N entries, faces F entries;
     // all are empty while no model is loaded.
-    std::vector<Vec3> vertices;
-    std::vector<Vec3> normals;
-    std::vector<float> blend;
-    std::vector<float> texture_map_u;
-    std::vector<float> texture_map_v;
-    std::vector<uint8_t> vertex_selection;
-    std::vector<uint8_t> vertex_visible;
-    std::vector<Face> faces;
+    HeapArray<Vec3> vertices;
+    HeapArray<Vec3> normals;
+    HeapArray<float> blend;
+    HeapArray<float> texture_map_u;
+    HeapArray<float> texture_map_v;
+    HeapArray<uint8_t> vertex_selection;
+    HeapArray<uint8_t> vertex_visible;
+    HeapArray<Face> faces;
 
     // Beside the record: presence flags and the PartsList choice
     // (0 = the whole model, k >= 1 = parts k - 1).

@@ -135,7 +135,8 @@ TEST(ScanToken, CutsToTheFieldButConsumesTheWholeRun) {
 TEST(ScanFields, AgreeWithSscanfOnRandomTexts) {
     const char* pieces[] = {"0", "1", "7", "9", ".", "e", "E", "+", "-", "x", "X", "p",
                             "a", "f", "inf", "nan", "ity", " ", "\t", "12345678901234567890",
-                            "0x", "1e38", "1e39", "(", ")"};
+                            "0x", "1e38", "1e39", "(", ")", "16777216", "16777217",
+                            ".000001", "0000000000"};
     std::mt19937 rng(12345);
     std::uniform_int_distribution<size_t> pick(0, std::size(pieces) - 1);
     std::uniform_int_distribution<int> length(1, 6);
@@ -172,6 +173,34 @@ TEST(ScanFields, AgreeWithSscanfOnRandomTexts) {
         if (ok_d) {
             ASSERT_EQ(actual_d, expected_d);
             ASSERT_EQ(cd.p - text.data(), used_d);
+        }
+    }
+}
+
+// Files hold reals written with "%f"; every such text of a random float reads
+// back exactly as the C library reads it.
+TEST(ScanFloat, ReadsPrintedRealsAsStrtofDoes) {
+    std::mt19937 rng(99);
+    std::uniform_int_distribution<uint32_t> bits;
+    std::uniform_real_distribution<float> small(-20.0f, 20.0f);
+    for (int k = 0; k < 50000; ++k) {
+        float v;
+        if (k % 2 == 0) {
+            v = small(rng);
+        } else {
+            const uint32_t b = bits(rng);
+            std::memcpy(&v, &b, 4);
+        }
+        char text[400];
+        std::snprintf(text, sizeof text, "%f", static_cast<double>(v));
+        const float expected = std::strtof(text, nullptr);
+        ScanCursor cursor{text, text + std::strlen(text)};
+        float actual = 0;
+        ASSERT_TRUE(ScanFloat(cursor, actual)) << text;
+        if (std::isnan(expected)) {
+            ASSERT_TRUE(std::isnan(actual));
+        } else {
+            ASSERT_EQ(std::memcmp(&expected, &actual, 4), 0) << text;
         }
     }
 }

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "model/document.h"
+
+namespace torvel::bench {
+
+// One parts with `vertices` vertices (with weights, so nine values per
+// vertex line) and as many quads.
+std::unique_ptr<Document> MakeGridModel(int vertices);
+
+// A file of the model in the chosen form, written once per process under
+// the system's temporary folder.
+const std::string& TextFile();
+const std::string& BinaryFile();
+
+// fgets + sscanf reader following the same line rules, for comparison.
+bool BaselineReadYktText(Document& doc, const char* path);
+
+}  // namespace torvel::bench
