@@ -32,10 +32,23 @@ uint64_t StringSize(const char* text) {
     return 4 + std::strlen(text) + 1;
 }
 
+// Every record states its data size in 32 bits; a model whose largest
+// record would not fit cannot be written in this form.
+bool FitsRecordSizes(const Document& doc) {
+    constexpr uint64_t kMax = 0x7FFFFFFF;
+    const uint64_t N = doc.vertices.size();
+    const uint64_t F = doc.faces.size();
+    return 16 * F <= kMax && 12 * N <= kMax && 4 * N + 8 * kTableSize <= kMax;
+}
+
 }  // namespace
 
 bool WriteYktBinary(Document& doc, const char* path, const Notifier& notifier,
                     const OutputOps& ops) {
+    if (!FitsRecordSizes(doc)) {
+        ShowMessage(notifier, MessageId::CannotSaveFile);
+        return false;
+    }
     SetWaitCursor(notifier, true);
     OutputFile out(path, ops);
     if (!out.created()) {
