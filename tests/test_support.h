@@ -11,6 +11,7 @@
 #include "files/ykt_files.h"
 #include "model/document.h"
 #include "model/notifier.h"
+#include "model_compare.h"
 
 namespace torvel::test {
 
@@ -52,9 +53,5 @@ std::unique_ptr<Document> MakeTwoParts();
 // Two parts plus three units (types 0, 1 and 2), two motions with
 // translations, blend data and animations.
 std::unique_ptr<Document> MakeRich();
-
-// Compares every value that both file forms carry; empty when equal,
-// otherwise the first difference.
-std::string DiffModels(const Document& a, const Document& b);
 
 }  // namespace torvel::test

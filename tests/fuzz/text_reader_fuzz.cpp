@@ -1,0 +1,14 @@
+// Any bytes through the text reader: it must not crash, and what it accepts
+// is a sound model.
+#include <cstdlib>
+
+#include "files/ykt_files.h"
+#include "fuzz_targets.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static auto doc = torvel::NewDocument();
+    torvel::Notifier quiet;
+    torvel::InputBytes in = torvel::InputBytes::FromMemory({data, size});
+    if (torvel::ReadYktText(*doc, in, quiet) && !torvel::IsSoundModel(*doc)) std::abort();
+    return 0;
+}
