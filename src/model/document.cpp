@@ -98,7 +98,7 @@ void ResetDocument(Document& doc) {
     doc.one_sided = 0;
     doc.selection_empty = 0;
     doc.zoom_percent = 0;
-    doc.fit_scale = 0.0;
+    doc.fit_scale = 0.0f;
     doc.direction = ViewDirection::Front;
     doc.origin_x = 0;
     doc.origin_y = 0;

@@ -135,7 +135,7 @@ struct Document {
     uint8_t one_sided;
     uint8_t selection_empty;
     int32_t zoom_percent;
-    double fit_scale;
+    float fit_scale;  // image pixels per model unit
     ViewDirection direction;
     int32_t origin_x;
     int32_t origin_y;

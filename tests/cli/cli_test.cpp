@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -88,6 +89,54 @@ TEST(CliConvert, RequiresTwoPathsAndAForm) {
     EXPECT_EQ(Cli({"convert", "a.ykt", "b.ykt"}).status, cli::kUsage);
     EXPECT_EQ(Cli({"convert", "a.ykt", "--to", "text"}).status, cli::kUsage);
     EXPECT_EQ(Cli({"convert", "a.ykt", "b.ykt", "--to", "xml"}).status, cli::kUsage);
+}
+
+// Width and height from a PNG file's header; (0, 0) when it is not a PNG.
+std::pair<uint32_t, uint32_t> PngSize(const std::vector<uint8_t>& png) {
+    static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (png.size() < 24 || !std::equal(signature, signature + 8, png.begin())) return {0, 0};
+    const auto be32 = [&](size_t at) {
+        return uint32_t{png[at]} << 24 | uint32_t{png[at + 1]} << 16 | uint32_t{png[at + 2]} << 8 | png[at + 3];
+    };
+    return {be32(16), be32(20)};
+}
+
+TEST(CliRender, WritesTheModelImageForEveryDirection) {
+    TempFolder folder;
+    for (const char* direction : {"front", "back", "left", "right", "top", "bottom"}) {
+        const std::string out = folder.Path(std::string("cube-") + direction + ".png");
+        const CliRun r = Cli({"render", test::SamplePath("cube.ykt"), out, "--direction", direction,
+                              "--size", "430x330"});
+        ASSERT_EQ(r.status, cli::kOk) << direction << ": " << r.err;
+        const auto [w, h] = PngSize(test::ReadBytes(out));
+        EXPECT_GT(w, 12u) << direction;
+        EXPECT_LE(w, 430u - 30 + 12) << direction;
+        EXPECT_LE(h, 330u - 30 + 12) << direction;
+    }
+}
+
+TEST(CliRender, ViewPictureHasTheClientSize) {
+    TempFolder folder;
+    const std::string out = folder.Path("view.png");
+    ASSERT_EQ(Cli({"render", test::SamplePath("robot-binary.ykt"), out, "--view", "--zoom", "300",
+                   "--parts", "2", "--one-sided"})
+                  .status,
+              cli::kOk);
+    EXPECT_EQ(PngSize(test::ReadBytes(out)), (std::pair<uint32_t, uint32_t>{800, 600}));
+}
+
+TEST(CliRender, RefusesBadOptionsAndKeepsLoadMessages) {
+    TempFolder folder;
+    const std::string out = folder.Path("x.png");
+    const std::string cube = test::SamplePath("cube.ykt");
+    EXPECT_EQ(Cli({"render", cube, out, "--direction", "up"}).status, cli::kUsage);
+    EXPECT_EQ(Cli({"render", cube, out, "--size", "800"}).status, cli::kUsage);
+    EXPECT_EQ(Cli({"render", cube, out, "--zoom", "1001"}).status, cli::kUsage);
+    EXPECT_EQ(Cli({"render", cube, out, "--parts", "9"}).status, cli::kUsage);
+    const CliRun missing = Cli({"render", "/no/such.ykt", out});
+    EXPECT_EQ(missing.status, cli::kFailed);
+    EXPECT_EQ(missing.err, "torvel-cli: ファイルがありません\n");
+    EXPECT_TRUE(folder.Entries().empty());
 }
 
 }  // namespace

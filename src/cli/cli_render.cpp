@@ -1,0 +1,155 @@
+// torvel-cli render: the view's picture of a model as a PNG file.
+
+#include <cstdlib>
+#include <string>
+
+#include "cli/cli.h"
+#include "cli/cli_notifier.h"
+#include "cli/png_file.h"
+#include "files/ykt_files.h"
+#include "view/render.h"
+
+namespace torvel::cli {
+
+namespace {
+
+constexpr char kRenderHelp[] =
+    "使い方: torvel-cli render MODEL OUTPUT.png [オプション]\n"
+    "\n"
+    "モデルを編集画面と同じ規則で読み込み、ワイヤーフレームを PNG に書き出します。\n"
+    "  --direction front|back|left|right|top|bottom  視点 (既定: front)\n"
+    "  --size WIDTHxHEIGHT  ビューの大きさ (既定: 800x600)\n"
+    "  --parts K            0 = モデル全体、K = K 番目のパーツ (既定: 0)\n"
+    "  --one-sided          片面表示\n"
+    "  --zoom PERCENT       100 から 1000 (既定: 100)\n"
+    "  --view               ビューに見える画像 (拡大とスクロール込み) を書き出します\n";
+
+struct Options {
+    std::string model;
+    std::string output;
+    ViewDirection direction = ViewDirection::Front;
+    int32_t width = 800;
+    int32_t height = 600;
+    int parts = 0;
+    bool one_sided = false;
+    int zoom = 100;
+    bool view = false;
+};
+
+bool ParseInt(const std::string& text, int& out) {
+    if (text.empty() || text.size() > 9) return false;
+    for (char ch : text) {
+        if (ch < '0' || ch > '9') return false;
+    }
+    out = std::atoi(text.c_str());
+    return true;
+}
+
+bool ParseDirection(const std::string& text, ViewDirection& out) {
+    const char* names[] = {"front", "back", "left", "right", "top", "bottom"};
+    for (int k = 0; k < 6; ++k) {
+        if (text == names[k]) {
+            out = static_cast<ViewDirection>(k);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Returns an error text, empty when the options are sound.
+std::string Parse(const std::vector<std::string>& args, Options& o, bool& help) {
+    std::vector<std::string> paths;
+    for (size_t k = 0; k < args.size(); ++k) {
+        const std::string& a = args[k];
+        const auto value = [&](std::string& v) {
+            if (k + 1 >= args.size()) return false;
+            v = args[++k];
+            return true;
+        };
+        std::string v;
+        if (a == "--help" || a == "-h") {
+            help = true;
+            return {};
+        } else if (a == "--one-sided") {
+            o.one_sided = true;
+        } else if (a == "--view") {
+            o.view = true;
+        } else if (a == "--direction") {
+            if (!value(v) || !ParseDirection(v, o.direction)) return "--direction には front, back, left, right, top, bottom のどれかを指定してください";
+        } else if (a == "--size") {
+            const size_t x = value(v) ? v.find('x') : std::string::npos;
+            int w = 0;
+            int h = 0;
+            if (x == std::string::npos || !ParseInt(v.substr(0, x), w) || !ParseInt(v.substr(x + 1), h) ||
+                w < 1 || h < 1 || w > 16384 || h > 16384) {
+                return "--size は 幅x高さ (1 から 16384) で指定してください";
+            }
+            o.width = w;
+            o.height = h;
+        } else if (a == "--parts") {
+            if (!value(v) || !ParseInt(v, o.parts)) return "--parts には 0 以上の数を指定してください";
+        } else if (a == "--zoom") {
+            if (!value(v) || !ParseInt(v, o.zoom) || o.zoom < 100 || o.zoom > 1000) {
+                return "--zoom には 100 から 1000 を指定してください";
+            }
+        } else if (!a.empty() && a[0] == '-') {
+            return "不明なオプションです: " + a;
+        } else {
+            paths.push_back(a);
+        }
+    }
+    if (paths.size() != 2) return "モデルと出力先を指定してください";
+    o.model = paths[0];
+    o.output = paths[1];
+    return {};
+}
+
+}  // namespace
+
+int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    Options o;
+    bool help = false;
+    const std::string problem = Parse(args, o, help);
+    if (help) {
+        out << kRenderHelp;
+        return kOk;
+    }
+    if (!problem.empty()) {
+        err << "torvel-cli: " << problem << "\n\n" << kRenderHelp;
+        return kUsage;
+    }
+    const Notifier notifier = StderrNotifier(err);
+    auto doc = NewDocument();
+    if (!LoadModelFile(*doc, o.model.c_str(), notifier)) return kFailed;
+    if (o.parts > doc->parts_count) {
+        err << "torvel-cli: パーツは 0 から " << doc->parts_count << " で指定してください\n";
+        return kUsage;
+    }
+    doc->direction = o.direction;
+    doc->one_sided = o.one_sided ? 1 : 0;
+    doc->parts_selection = o.parts;
+
+    ViewState view;
+    ViewHost host;
+    const std::string zoom = std::to_string(o.zoom);
+    host.zoom_text = [&zoom] { return zoom; };
+    InitScrollBars(view, host);
+    ResizeView(view, host, o.width, o.height);
+    RenderScratch scratch;
+    if (!RenderModel(*doc, view, scratch, host)) {
+        err << "torvel-cli: 画像を作成できません\n";
+        return kFailed;
+    }
+    if (o.view) {
+        ViewPicture picture;
+        ComposeView(*doc, view, picture);
+        return WritePng(o.output.c_str(), picture.pixels.data(), picture.width, picture.height, notifier)
+                   ? kOk
+                   : kFailed;
+    }
+    return WritePng(o.output.c_str(), doc->image.pixels.data(), doc->image.width, doc->image.height, notifier)
+               ? kOk
+               : kFailed;
+}
+
+}  // namespace torvel::cli

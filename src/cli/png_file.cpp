@@ -1,0 +1,60 @@
+#include "cli/png_file.h"
+
+#include <vector>
+
+#include "files/output_file.h"
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STBI_WRITE_NO_STDIO
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wunused-parameter"
+#endif
+#include <stb/stb_image_write.h>
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
+namespace torvel::cli {
+
+namespace {
+
+void AppendBytes(void* context, void* data, int size) {
+    auto* out = static_cast<std::vector<uint8_t>*>(context);
+    const auto* p = static_cast<const uint8_t*>(data);
+    out->insert(out->end(), p, p + size);
+}
+
+}  // namespace
+
+bool WritePng(const char* path, const uint32_t* argb, int32_t width, int32_t height,
+              const Notifier& notifier) {
+    std::vector<uint8_t> rgba(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    for (size_t k = 0; k < rgba.size() / 4; ++k) {
+        const uint32_t p = argb[k];
+        rgba[4 * k + 0] = static_cast<uint8_t>(p >> 16);
+        rgba[4 * k + 1] = static_cast<uint8_t>(p >> 8);
+        rgba[4 * k + 2] = static_cast<uint8_t>(p);
+        rgba[4 * k + 3] = static_cast<uint8_t>(p >> 24);
+    }
+    std::vector<uint8_t> png;
+    if (width <= 0 || height <= 0 ||
+        stbi_write_png_to_func(AppendBytes, &png, width, height, 4, rgba.data(), width * 4) == 0) {
+        ShowMessage(notifier, MessageId::CannotSaveFile);
+        return false;
+    }
+    OutputFile out(path, DefaultOutputOps());
+    if (!out.created()) {
+        ShowMessage(notifier, MessageId::CannotCreateFile);
+        return false;
+    }
+    out.Write(png.data(), png.size());
+    if (!out.Commit()) {
+        ShowMessage(notifier, MessageId::CannotSaveFile);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace torvel::cli

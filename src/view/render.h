@@ -1,0 +1,37 @@
+// Drawing the model into the ModelImage, and composing the view's picture.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "model/document.h"
+#include "view/view_state.h"
+
+namespace torvel {
+
+// Working memory of a render, kept between renders so a redraw does not
+// allocate: the image pixel and the facing value of every vertex.
+struct RenderScratch {
+    std::vector<ImagePoint> pixel;
+    std::vector<float> facing;
+};
+
+// Fits the view to the PartsList choice, draws the wire-frame and the vertex
+// marks of the shown parts into doc.image, updates vertex_visible and ends
+// with ApplyZoom. False when the image could not be created.
+bool RenderModel(Document& doc, ViewState& view, RenderScratch& scratch, const ViewHost& host);
+
+// The picture of the view's client area, 32-bit ARGB.
+struct ViewPicture {
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<uint32_t> pixels;
+};
+
+// Composes what the view shows: the background, the ModelImage magnified by
+// the zoom (nearest neighbour) at the centring offsets minus the scroll
+// positions, and the rubber band one pixel inside its rectangle. Without a
+// ModelImage the picture is the window's plain white.
+void ComposeView(const Document& doc, const ViewState& view, ViewPicture& picture);
+
+}  // namespace torvel

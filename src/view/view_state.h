@@ -1,0 +1,109 @@
+// The coordinate chain of the one view: model coordinates -> projected (u, v)
+// for the view direction -> ModelImage pixels (fit scale and origin, kept in
+// the Document) -> content pixels (the image magnified by the zoom and
+// centred) -> client pixels (content minus the scroll positions).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "model/document.h"
+
+namespace torvel {
+
+// One scroll bar, in content pixels.
+struct ScrollAxis {
+    int32_t range_max = 0;    // content size - 1; 0 without content
+    int32_t page = 0;         // client size along the axis
+    int32_t scroll = 0;       // within 0 .. max(0, range_max + 1 - page)
+    int32_t scroll_prev = 0;  // where the window content was last drawn
+};
+
+enum class Axis { Horizontal, Vertical };
+
+// The rest of the view's state (the Document holds direction, fit scale,
+// origin and zoom percent, which a reset clears).
+struct ViewState {
+    int32_t image_width = 0;
+    int32_t image_height = 0;
+    int32_t zoomed_width = 0;
+    int32_t zoomed_height = 0;
+    int32_t offset_x = 0;  // centring offsets of the content in the client area
+    int32_t offset_y = 0;
+    int32_t client_width = 0;
+    int32_t client_height = 0;
+    ScrollAxis horizontal;
+    ScrollAxis vertical;
+};
+
+// What the view needs from the window that shows it. The Windows shell
+// implements it with real scroll bars; tests and the command-line tool with
+// records. Empty callbacks are skipped.
+struct ViewHost {
+    // Show range 0..range_max, the page and the position on one scroll bar.
+    std::function<void(Axis, const ScrollAxis&)> apply_scroll_bar;
+    // Move the existing window content by (dx, dy) client pixels; with
+    // invalidate_uncovered the strip that comes into view is repainted.
+    std::function<void(int dx, int dy, bool invalidate_uncovered)> scroll_content;
+    std::function<void(bool enabled)> set_redraw;
+    // Repaint the whole view (without erasing: the paint covers everything).
+    std::function<void()> invalidate;
+    // The text of the zoom field, read each time the zoom is applied.
+    std::function<std::string()> zoom_text;
+};
+
+// Scroll request codes, numbered as the platform numbers them.
+enum class ScrollCode : int {
+    LineUp = 0,
+    LineDown = 1,
+    PageUp = 2,
+    PageDown = 3,
+    ThumbPosition = 4,
+    ThumbTrack = 5,
+    Top = 6,
+    Bottom = 7,
+    EndScroll = 8,
+};
+
+struct ImagePoint {
+    int32_t x, y;
+};
+
+struct Projected {
+    float u, v;
+};
+
+struct PixelRect {
+    int32_t left, top, right, bottom;
+};
+
+// (u, v) of a vertex for the direction; (0, 0) for an unknown direction.
+Projected ProjectVertex(const Document& doc, ViewDirection direction, size_t index);
+// Positive for a normal that points towards the viewer.
+float FacingValue(const Document& doc, ViewDirection direction, size_t index);
+// ModelImage pixel of (u, v): origin plus the products truncated toward zero.
+// Coordinates far outside any image are held at +-2^28 so that later integer
+// arithmetic cannot overflow.
+ImagePoint ImagePixel(const Document& doc, Projected p);
+
+// Fits the whole model (parts_choice 0) or parts parts_choice - 1 to the
+// client size: fit scale, image size and origin.
+void FitView(Document& doc, ViewState& view, int parts_choice);
+
+// The leading decimal number of the zoom text (at most 7 characters); a text
+// that reads as 0 counts as 1.
+int32_t ParseZoomText(const std::string& text);
+
+void ApplyZoom(Document& doc, ViewState& view, const ViewHost& host);
+void ResetZoom(ViewState& view, const ViewHost& host);
+void InitScrollBars(ViewState& view, const ViewHost& host);
+void ResizeView(ViewState& view, const ViewHost& host, int32_t width, int32_t height);
+void ScrollRequest(ViewState& view, const ViewHost& host, Axis axis, ScrollCode code, int thumb);
+
+// Content pixels to ModelImage pixels (the reverse of the magnification).
+PixelRect ContentToImage(const Document& doc, const ViewState& view, PixelRect content);
+// Moves a content coordinate onto a boundary between magnified image pixels.
+int32_t SnapToZoomGrid(const Document& doc, int32_t c);
+
+}  // namespace torvel
