@@ -19,4 +19,12 @@ const std::string& BinaryFile();
 // fgets + sscanf reader following the same line rules, for comparison.
 bool BaselineReadYktText(Document& doc, const char* path);
 
+// Peak resident kilobytes of this process so far (VmHWM).
+long PeakKilobytes();
+// Runs a copy of this program with one mode argument and reads the two
+// numbers it prints.
+bool ChildPeak(const char* mode, long& first, long& second);
+// The child side of the face split's peak memory measurement.
+int PeakSplit(bool split);
+
 }  // namespace torvel::bench

@@ -81,6 +81,8 @@ BENCHMARK(BM_WriteBinary)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealT
 // file and reports its own peak (VmHWM); the peak of a copy that reads
 // nothing is subtracted, and the rest is set against the size of the
 // Document's arrays.
+}  // namespace
+
 long PeakKilobytes() {
     std::ifstream status("/proc/self/status");
     std::string key;
@@ -90,6 +92,16 @@ long PeakKilobytes() {
     }
     return -1;
 }
+
+bool ChildPeak(const char* mode, long& first, long& second) {
+    const std::string command = "/proc/" + std::to_string(getpid()) + "/exe " + mode;
+    std::FILE* child = popen(command.c_str(), "r");
+    if (child == nullptr) return false;
+    const bool read = std::fscanf(child, "%ld %ld", &first, &second) == 2;
+    return pclose(child) == 0 && read;
+}
+
+namespace {
 
 long ChildPeakKilobytes(const char* form, const std::string& path) {
     const std::string command = "/proc/" + std::to_string(getpid()) + "/exe --peak-read " + form + " '" + path + "'";
@@ -143,6 +155,8 @@ int PeakRead(const char* form, const char* path) {
 
 int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--peak-read") == 0) return PeakRead(argv[2], argv[3]);
+    if (argc == 2 && std::strcmp(argv[1], "--peak-split") == 0) return torvel::bench::PeakSplit(true);
+    if (argc == 2 && std::strcmp(argv[1], "--peak-none") == 0) return torvel::bench::PeakSplit(false);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

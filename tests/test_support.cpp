@@ -15,6 +15,9 @@ Notifier Recorder::notifier() {
     Notifier n;
     n.show_message = [this](const UserMessage& m) { messages.push_back(m); };
     n.set_wait_cursor = [this](bool busy) { wait_cursor_depth += busy ? 1 : -1; };
+    n.set_parts_split_enabled = [this](bool enabled) { split_button.push_back(enabled); };
+    n.append_parts_line = [this](const std::string& name) { parts_lines.push_back(name); };
+    n.remove_parts_lines = [this](int count) { parts_lines_removed += count; };
     return n;
 }
 
@@ -190,6 +193,43 @@ std::unique_ptr<Document> MakeTwoParts() {
     d.texture_map_param_p34[1][0] = 0.5f;
     d.texture_map_param_p34[1][1] = -0.5f;
     d.texture_all = 1;
+    return doc;
+}
+
+std::unique_ptr<Document> MakeGrid(int columns, int rows) {
+    auto doc = NewDocument();
+    Document& d = *doc;
+    const int32_t n = (columns + 1) * (rows + 1);
+    const int32_t f = columns * rows;
+    d.parts_count = 1;
+    d.total_vertex_count = n;
+    d.total_face_count = f;
+    AllocateVertexArrays(d, n);
+    AllocateFaceArray(d, f);
+    for (int j = 0; j <= rows; ++j) {
+        for (int i = 0; i <= columns; ++i) {
+            const size_t k = static_cast<size_t>(j * (columns + 1) + i);
+            d.vertices[k] = {static_cast<float>(i), static_cast<float>(j), 0.0f};
+            d.normals[k] = {0.0f, 0.0f, -1.0f};
+            d.blend[k] = 0.5f;
+            d.texture_map_u[k] = static_cast<float>(i) / static_cast<float>(columns);
+            d.texture_map_v[k] = static_cast<float>(j) / static_cast<float>(rows);
+        }
+    }
+    for (int j = 0; j < rows; ++j) {
+        for (int i = 0; i < columns; ++i) {
+            const int32_t a = j * (columns + 1) + i;
+            // Counter-clockwise seen from +z is (a, a+1, a+1+W, a+W); the
+            // reverse order faces -z.
+            d.faces[static_cast<size_t>(j * columns + i)] = {{a, a + columns + 1, a + columns + 2, a + 1}};
+        }
+    }
+    d.vertex_offset[1] = n;
+    d.face_offset[1] = f;
+    SetName(d.parts_name[0], kNameSize, "grid");
+    d.corner_min[0] = d.total_corner_min = {0, 0, 0};
+    d.corner_max[0] = d.total_corner_max = {static_cast<float>(columns), static_cast<float>(rows), 0};
+    d.center[0] = d.total_center = {columns / 2.0f, rows / 2.0f, 0};
     return doc;
 }
 

@@ -19,6 +19,9 @@ namespace torvel::test {
 struct Recorder {
     std::vector<UserMessage> messages;
     int wait_cursor_depth = 0;
+    std::vector<bool> split_button;         // every state given to the parts-split button
+    std::vector<std::string> parts_lines;   // PartsList lines appended
+    int parts_lines_removed = 0;
     Notifier notifier();
     std::vector<MessageId> ids() const;
 };
@@ -53,5 +56,9 @@ std::unique_ptr<Document> MakeTwoParts();
 // Two parts plus three units (types 0, 1 and 2), two motions with
 // translations, blend data and animations.
 std::unique_ptr<Document> MakeRich();
+// One parts: a grid of columns x rows unit quads in the z = 0 plane, wound
+// so that their normals point to -z (towards the front viewer); vertex
+// (i, j) is number j * (columns + 1) + i at (i, j, 0).
+std::unique_ptr<Document> MakeGrid(int columns, int rows);
 
 }  // namespace torvel::test

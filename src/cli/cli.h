@@ -1,4 +1,4 @@
-// torvel-cli: inspect, convert and render YKT models from the command line.
+// torvel-cli: inspect, convert and edit YKT models from the command line.
 #pragma once
 
 #include <ostream>
@@ -18,5 +18,6 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
 int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunEdit(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace torvel::cli

@@ -66,8 +66,19 @@ struct ModelImage {
 };
 
 // The one saved copy of the editable geometry (filled by the undo operations).
+// Names, materials, textures, units, motions and the view are not in it.
 struct UndoSnapshot {
     bool present = false;
+    int32_t parts_count = 0;
+    int32_t total_vertex_count = 0;
+    int32_t total_face_count = 0;
+    Vec3 total_corner_min{}, total_corner_max{}, total_center{};
+    int32_t vertex_offset[kTableSize + 1]{};
+    int32_t face_offset[kTableSize + 1]{};
+    Vec3 corner_min[kTableSize]{};
+    Vec3 corner_max[kTableSize]{};
+    Vec3 center[kTableSize]{};
+    int32_t parent[kTableSize]{};
     HeapArray<Vec3> vertices;
     HeapArray<Vec3> normals;
     HeapArray<float> blend;

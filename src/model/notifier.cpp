@@ -14,4 +14,8 @@ void SetWaitCursor(const Notifier& notifier, bool busy) {
     if (notifier.set_wait_cursor) notifier.set_wait_cursor(busy);
 }
 
+void SetPartsSplitEnabled(const Notifier& notifier, bool enabled) {
+    if (notifier.set_parts_split_enabled) notifier.set_parts_split_enabled(enabled);
+}
+
 }  // namespace torvel

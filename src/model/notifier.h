@@ -17,6 +17,9 @@ enum class MessageId {
     TooManyParts,      // a parts count of 256 or more in a file
     CannotCreateFile,  // the writer could not create the file
     CannotSaveFile,    // the writer could not write it completely
+    PartsLimitWarning, // this split brings parts + units to the limit
+    NothingSelected,   // no face has all its corners selected
+    OutOfMemory,       // an edit could not get its working memory
 };
 
 enum class MessageIcon { None, Error };
@@ -30,10 +33,18 @@ struct UserMessage {
 struct Notifier {
     std::function<void(const UserMessage&)> show_message;
     std::function<void(bool busy)> set_wait_cursor;
+    // The toolbar's parts-split button: enabled exactly while something is
+    // selected (selection_empty false).
+    std::function<void(bool enabled)> set_parts_split_enabled;
+    // The PartsList: a parts split appends its new parts' line; an undo
+    // removes the last `count` lines (the parts the undone edit added).
+    std::function<void(const std::string& name)> append_parts_line;
+    std::function<void(int count)> remove_parts_lines;
 };
 
 // Formats the message's text and passes it to show_message, if set.
 void ShowMessage(const Notifier& notifier, MessageId id);
 void SetWaitCursor(const Notifier& notifier, bool busy);
+void SetPartsSplitEnabled(const Notifier& notifier, bool enabled);
 
 }  // namespace torvel

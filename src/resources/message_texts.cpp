@@ -21,6 +21,12 @@ std::string MessageText(MessageId id) {
         return "ファイルを作成できません";
     case MessageId::CannotSaveFile:
         return "ファイルを保存できません";
+    case MessageId::PartsLimitWarning:
+        return "パーツ数が上限に達しました。\n次からは分割できません。";
+    case MessageId::NothingSelected:
+        return "選択されている頂点はありません";
+    case MessageId::OutOfMemory:
+        return "メモリが不足しています";
     }
     return {};
 }

@@ -1,0 +1,176 @@
+// The editing operations on a million-quad grid, and the face split and the
+// normals against their literal, quadratic definitions (the reference used
+// by the tests) at 20,000 faces, measured in the same run.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+#include "bench_model.h"
+#include "edit/edit_ops.h"
+#include "edit/reference_edit.h"  // from tests/
+
+namespace torvel::bench {
+namespace {
+
+std::unique_ptr<Document> Copy(const Document& doc) {
+    auto copy = NewDocument();
+    *copy = doc;
+    return copy;
+}
+
+const Document& Grid(int vertices) {
+    static std::unique_ptr<Document> million;
+    static std::unique_ptr<Document> small;
+    std::unique_ptr<Document>& slot = vertices == 1000000 ? million : small;
+    if (!slot) {
+        slot = MakeGridModel(vertices);
+        std::fill(slot->vertex_selection.begin(), slot->vertex_selection.end(), uint8_t{1});
+    }
+    return *slot;
+}
+
+// args: faces (= vertices of the grid)
+void BM_SplitFacesAndNormals(benchmark::State& state) {
+    const Document& grid = Grid(static_cast<int>(state.range(0)));
+    Notifier quiet;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto doc = Copy(grid);
+        state.ResumeTiming();
+        SplitFaces(*doc, 0, 3, quiet);
+        RecomputeNormals(*doc);
+        benchmark::DoNotOptimize(doc->normals.data());
+        state.PauseTiming();
+        doc.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_SplitFacesAndNormals)->Arg(20000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The two halves on their own, at a million quads.
+void BM_SplitFacesOnly(benchmark::State& state) {
+    const Document& grid = Grid(1000000);
+    Notifier quiet;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto doc = Copy(grid);
+        state.ResumeTiming();
+        SplitFaces(*doc, 0, 3, quiet);
+        benchmark::DoNotOptimize(doc->faces.data());
+        state.PauseTiming();
+        doc.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_SplitFacesOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_RecomputeNormalsOnly(benchmark::State& state) {
+    auto doc = Copy(Grid(1000000));
+    Notifier quiet;
+    SplitFaces(*doc, 0, 3, quiet);
+    for (auto _ : state) {
+        RecomputeNormals(*doc);
+        benchmark::DoNotOptimize(doc->normals.data());
+    }
+    state.counters["triangles"] = static_cast<double>(doc->faces.size()) * 2;
+}
+BENCHMARK(BM_RecomputeNormalsOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_SplitFacesAndNormalsLiteralReference(benchmark::State& state) {
+    const Document& grid = Grid(static_cast<int>(state.range(0)));
+    Notifier quiet;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto doc = Copy(grid);
+        state.ResumeTiming();
+        reference::ReferenceSplitFaces(*doc, 0, 3, quiet);
+        reference::ReferenceRecomputeNormals(*doc);
+        benchmark::DoNotOptimize(doc->normals.data());
+    }
+}
+BENCHMARK(BM_SplitFacesAndNormalsLiteralReference)->Arg(20000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_SplitPartsHalfOfAMillion(benchmark::State& state) {
+    auto grid = Copy(Grid(1000000));
+    const size_t half = grid->vertices.size() / 2;
+    std::fill(grid->vertex_selection.begin() + static_cast<ptrdiff_t>(half), grid->vertex_selection.end(), uint8_t{0});
+    Notifier quiet;
+    int32_t moved = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto doc = Copy(*grid);
+        state.ResumeTiming();
+        SplitParts(*doc, quiet);
+        moved = doc->face_offset[2] - doc->face_offset[1];
+        state.PauseTiming();
+        doc.reset();
+        state.ResumeTiming();
+    }
+    state.counters["faces_moved"] = moved;
+}
+BENCHMARK(BM_SplitPartsHalfOfAMillion)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_TakeUndoSnapshot(benchmark::State& state) {
+    auto doc = Copy(Grid(1000000));
+    for (auto _ : state) {
+        TakeUndoSnapshot(*doc);
+        benchmark::DoNotOptimize(doc->undo.vertices.data());
+    }
+}
+BENCHMARK(BM_TakeUndoSnapshot)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_RestoreUndoSnapshot(benchmark::State& state) {
+    auto doc = Copy(Grid(1000000));
+    Notifier quiet;
+    for (auto _ : state) {
+        state.PauseTiming();
+        TakeUndoSnapshot(*doc);
+        state.ResumeTiming();
+        RestoreUndoSnapshot(*doc, quiet);
+        benchmark::DoNotOptimize(doc->vertices.data());
+    }
+}
+BENCHMARK(BM_RestoreUndoSnapshot)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+// The child process of the face split's peak measurement: builds the grid,
+// splits every face and recomputes the normals, then prints its peak
+// resident kilobytes and the kilobytes of the Document's arrays afterwards.
+int PeakSplit(bool split) {
+    long arrays_kb = 0;
+    if (split) {
+        auto doc = MakeGridModel(1000000);
+        std::fill(doc->vertex_selection.begin(), doc->vertex_selection.end(), uint8_t{1});
+        Notifier quiet;
+        SplitFaces(*doc, 0, 3, quiet);
+        RecomputeNormals(*doc);
+        arrays_kb = static_cast<long>((doc->vertices.size() * 38 + doc->faces.size() * 16) / 1024);
+    }
+    std::printf("%ld %ld\n", PeakKilobytes(), arrays_kb);
+    return 0;
+}
+
+namespace {
+
+void BM_SplitFacesPeakMemory(benchmark::State& state) {
+    long peak = 0;
+    long idle = 0;
+    long arrays = 0;
+    for (auto _ : state) {
+        long unused = 0;
+        if (!ChildPeak("--peak-split", peak, arrays) || !ChildPeak("--peak-none", idle, unused)) {
+            state.SkipWithError("child failed");
+        }
+    }
+    state.counters["peak_MiB"] = static_cast<double>(peak - idle) / 1024.0;
+    state.counters["arrays_after_MiB"] = static_cast<double>(arrays) / 1024.0;
+    state.counters["peak_over_arrays"] = static_cast<double>(peak - idle) / static_cast<double>(arrays);
+}
+BENCHMARK(BM_SplitFacesPeakMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace torvel::bench

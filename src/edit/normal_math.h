@@ -1,0 +1,119 @@
+// The arithmetic of vertex normals, shared by every code path that computes
+// them so that equal inputs give equal bits.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+
+#include "model/document.h"
+
+namespace torvel {
+
+struct Vec3d {
+    double x, y, z;
+};
+
+// What one triangle adds to the normals of its corners: its unit normal
+// (p1 - p0) x (p2 - p0), and the angle in radians at each corner, the weight
+// of that normal there.
+struct TriangleWeights {
+    Vec3d normal;
+    double angle[3];
+};
+
+namespace normal_math_detail {
+
+inline Vec3d Sub(const Vec3& a, const Vec3& b) {
+    return {double{a.x} - b.x, double{a.y} - b.y, double{a.z} - b.z};
+}
+
+inline double Dot(const Vec3d& a, const Vec3d& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+
+// The arc cosine of c in [-1, 1] to within 2e-8 radians: a polynomial in c
+// times sqrt(1 - c), a fraction of the cost of the library's exact one and
+// far below what a single-precision normal can show.
+inline double Acos(double c) {
+    const double x = c < 0.0 ? -c : c;
+    double p = -0.0012624911;
+    p = p * x + 0.0066700901;
+    p = p * x - 0.0170881256;
+    p = p * x + 0.0308918810;
+    p = p * x - 0.0501743046;
+    p = p * x + 0.0889789874;
+    p = p * x - 0.2145988016;
+    p = p * x + 1.5707963050;
+    const double a = std::sqrt(1.0 - x) * p;
+    return c < 0.0 ? 3.14159265358979323846 - a : a;
+}
+
+// The angle between edges of lengths la and lb whose dot product is dot.
+// An edge of length zero gives 0; the cosine is held within [-1, 1] so the
+// angle stays finite.
+inline double Angle(double dot, double la, double lb) {
+    if (!(la > 0.0) || !(lb > 0.0) || !std::isfinite(la) || !std::isfinite(lb)) return 0.0;
+    const double c = dot / (la * lb);
+    if (std::isnan(c)) return 0.0;  // lengths too large to multiply
+    return Acos(std::clamp(c, -1.0, 1.0));
+}
+
+}  // namespace normal_math_detail
+
+// A degenerate triangle (or one with non-finite corners) has the normal
+// (0, 0, 0).
+inline TriangleWeights WeighTriangle(const Vec3& p0, const Vec3& p1, const Vec3& p2) {
+    using namespace normal_math_detail;
+    const Vec3d e01 = Sub(p1, p0);
+    const Vec3d e02 = Sub(p2, p0);
+    const Vec3d e12 = Sub(p2, p1);
+    TriangleWeights w;
+    const Vec3d n{e01.y * e02.z - e01.z * e02.y, e01.z * e02.x - e01.x * e02.z, e01.x * e02.y - e01.y * e02.x};
+    const double length = std::sqrt(Dot(n, n));
+    if (length > 0.0 && std::isfinite(length)) {
+        w.normal = {n.x / length, n.y / length, n.z / length};
+    } else {
+        w.normal = {0.0, 0.0, 0.0};
+    }
+    const double l01 = std::sqrt(Dot(e01, e01));
+    const double l02 = std::sqrt(Dot(e02, e02));
+    const double l12 = std::sqrt(Dot(e12, e12));
+    // At corner 0 the edges run to p1 and p2; at corner 1 to p0 (-e01) and
+    // p2 (e12); at corner 2 to p0 (-e02) and p1 (-e12).
+    w.angle[0] = Angle(Dot(e01, e02), l01, l02);
+    w.angle[1] = Angle(-Dot(e01, e12), l01, l12);
+    w.angle[2] = Angle(Dot(e02, e12), l02, l12);
+    return w;
+}
+
+// The same quantities one corner at a time, as a vertex sees its triangles:
+// the unit normal of (p0, p1, p2), and the angle at p between the edges
+// towards a and b. They give the same bits as WeighTriangle.
+inline Vec3d TriangleNormal(const Vec3& p0, const Vec3& p1, const Vec3& p2) {
+    return WeighTriangle(p0, p1, p2).normal;
+}
+
+inline double CornerAngle(const Vec3& p, const Vec3& a, const Vec3& b) {
+    using namespace normal_math_detail;
+    const Vec3d u = Sub(a, p);
+    const Vec3d w = Sub(b, p);
+    return Angle(Dot(u, w), std::sqrt(Dot(u, u)), std::sqrt(Dot(w, w)));
+}
+
+// Adds a triangle's normal, weighted by the angle at one corner.
+inline void AddWeighted(Vec3d& sum, const TriangleWeights& w, int corner) {
+    const double a = w.angle[corner];
+    sum.x += w.normal.x * a;
+    sum.y += w.normal.y * a;
+    sum.z += w.normal.z * a;
+}
+
+// The stored normal: the sum made unit length, (0, 0, 0) when it is zero.
+inline Vec3 UnitNormal(const Vec3d& sum) {
+    const double length = std::sqrt(sum.x * sum.x + sum.y * sum.y + sum.z * sum.z);
+    if (!(length > 0.0) || !std::isfinite(length)) return {0.0f, 0.0f, 0.0f};
+    return {static_cast<float>(sum.x / length), static_cast<float>(sum.y / length),
+            static_cast<float>(sum.z / length)};
+}
+
+}  // namespace torvel

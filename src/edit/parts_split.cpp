@@ -1,0 +1,269 @@
+// Parts split: the fully selected faces of one parts become a parts of
+// their own, appended as the last parts under the name "no-name".
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "edit/edit_ops.h"
+#include "edit/parts_limit.h"
+#include "edit/position_index.h"
+
+namespace torvel {
+
+namespace {
+
+bool FullySelected(const Document& doc, const Face& face, size_t base) {
+    const int corners = face.v[3] == -1 ? 3 : 4;
+    for (int c = 0; c < corners; ++c) {
+        if (doc.vertex_selection[base + static_cast<size_t>(face.v[c])] != 1) return false;
+    }
+    return true;
+}
+
+// The first parts with a fully selected face, or -1.
+int FindSourceParts(const Document& doc) {
+    for (int j = 0; j < doc.parts_count; ++j) {
+        const size_t base = static_cast<size_t>(doc.vertex_offset[j]);
+        for (int32_t f = doc.face_offset[j]; f < doc.face_offset[j + 1]; ++f) {
+            if (FullySelected(doc, doc.faces[static_cast<size_t>(f)], base)) return j;
+        }
+    }
+    return -1;
+}
+
+// The vertices and faces that one side of the split keeps, in the source
+// parts' order, with face corners local to the receiving parts.
+struct VertexSet {
+    HeapArray<Vec3> positions;
+    HeapArray<Vec3> normals;
+    HeapArray<float> blend;
+    HeapArray<float> u;
+    HeapArray<float> v;
+    HeapArray<Face> faces;
+    std::vector<int32_t> entry_of;  // source-local vertex -> entry, -1 when not in the set
+    PositionIndex index;
+
+    void Reserve(size_t vertices, size_t face_count, size_t source_vertices) {
+        positions.reserve(vertices);
+        normals.reserve(vertices);
+        blend.reserve(vertices);
+        u.reserve(vertices);
+        v.reserve(vertices);
+        faces.reserve(face_count);
+        entry_of.assign(source_vertices, -1);
+        index.Reset(vertices);
+    }
+
+    void Add(const Document& doc, size_t global, size_t local) {
+        entry_of[local] = static_cast<int32_t>(positions.size());
+        positions.push_back(doc.vertices[global]);
+        normals.push_back(doc.normals[global]);
+        blend.push_back(doc.blend[global]);
+        u.push_back(doc.texture_map_u[global]);
+        v.push_back(doc.texture_map_v[global]);
+        index.FindOrAdd(positions.data(), entry_of[local]);
+    }
+
+    // Corners refer to the first vertex of the set with the corner's
+    // position; a corner whose position equals nothing (a NaN) keeps its own.
+    void AddFace(const Document& doc, const Face& face, size_t base) {
+        Face out = face;
+        const int corners = face.v[3] == -1 ? 3 : 4;
+        for (int c = 0; c < corners; ++c) {
+            const size_t local = static_cast<size_t>(face.v[c]);
+            const int32_t found = index.Find(positions.data(), doc.vertices[base + local]);
+            out.v[c] = found >= 0 ? found : entry_of[local];
+        }
+        faces.push_back(out);
+    }
+};
+
+template <typename T>
+void ReserveArray(HeapArray<T>& a, size_t n) {
+    if (n > a.size()) a.reserve(n);
+}
+
+// Moves [from, end) of a per-vertex or per-face array down to start at `to`.
+template <typename T>
+void MoveDown(HeapArray<T>& a, size_t from, size_t to) {
+    if (from == to || from >= a.size()) return;
+    std::memmove(a.data() + to, a.data() + from, (a.size() - from) * sizeof(T));
+}
+
+void RenumberParents(Document& doc, int source, int added) {
+    if (doc.unit_count <= 0) return;
+    const int U = doc.unit_count;
+    // The unit entries move up by one and every unit's number grows by one.
+    for (int e = added + U - 1; e >= added; --e) {
+        const int32_t value = doc.parent[e];
+        doc.parent[e + 1] = value != 0 ? value + 1 : 0;
+    }
+    doc.parent[added] = doc.parent[source];
+    for (int e = 0; e <= added; ++e) doc.parent[e] += 1;
+}
+
+}  // namespace
+
+void RecomputePartsBounds(Document& doc, int k) {
+    const int32_t begin = doc.vertex_offset[k];
+    const int32_t end = doc.vertex_offset[k + 1];
+    if (begin < 0 || end <= begin || static_cast<size_t>(end) > doc.vertices.size()) {
+        // A parts without vertices has no box of its own: the empty one.
+        doc.corner_min[k] = doc.corner_max[k] = doc.center[k] = {0.0f, 0.0f, 0.0f};
+        return;
+    }
+    Vec3 lo = doc.vertices[static_cast<size_t>(begin)];
+    Vec3 hi = lo;
+    for (int32_t g = begin + 1; g < end; ++g) {
+        const Vec3& p = doc.vertices[static_cast<size_t>(g)];
+        if (p.x < lo.x) lo.x = p.x;
+        if (p.x > hi.x) hi.x = p.x;
+        if (p.y < lo.y) lo.y = p.y;
+        if (p.y > hi.y) hi.y = p.y;
+        if (p.z < lo.z) lo.z = p.z;
+        if (p.z > hi.z) hi.z = p.z;
+    }
+    doc.corner_min[k] = lo;
+    doc.corner_max[k] = hi;
+    doc.center[k] = {(hi.x + lo.x) / 2, (hi.y + lo.y) / 2, (hi.z + lo.z) / 2};
+}
+
+bool SplitParts(Document& doc, const Notifier& notifier) {
+    if (!CheckPartsLimit(doc, notifier)) return false;
+    const int S = FindSourceParts(doc);
+    if (S < 0) {
+        ShowMessage(notifier, MessageId::NothingSelected);
+        return false;
+    }
+
+    const size_t vs = static_cast<size_t>(doc.vertex_offset[S]);
+    const size_t ve = static_cast<size_t>(doc.vertex_offset[S + 1]);
+    const size_t fs = static_cast<size_t>(doc.face_offset[S]);
+    const size_t fe = static_cast<size_t>(doc.face_offset[S + 1]);
+    const size_t old_n = doc.vertices.size();
+    const size_t old_f = doc.faces.size();
+
+    VertexSet moving;
+    VertexSet staying;
+    try {
+        // Which faces move, and which vertices each side uses.
+        std::vector<uint8_t> face_moves(fe - fs);
+        std::vector<uint8_t> vertex_use(ve - vs);  // bit 1: moving, bit 2: staying
+        size_t moving_faces = 0;
+        for (size_t f = fs; f < fe; ++f) {
+            const Face& face = doc.faces[f];
+            const bool moves = FullySelected(doc, face, vs);
+            face_moves[f - fs] = moves;
+            moving_faces += moves;
+            const int corners = face.v[3] == -1 ? 3 : 4;
+            for (int c = 0; c < corners; ++c) vertex_use[static_cast<size_t>(face.v[c])] |= moves ? 1 : 2;
+        }
+        size_t moving_vertices = 0;
+        size_t staying_vertices = 0;
+        for (uint8_t use : vertex_use) {
+            moving_vertices += (use & 1) != 0;
+            staying_vertices += (use & 2) != 0;
+        }
+        moving.Reserve(moving_vertices, moving_faces, ve - vs);
+        staying.Reserve(staying_vertices, (fe - fs) - moving_faces, ve - vs);
+
+        // Room for the grown arrays first, so that nothing below can fail
+        // half-way through the change.
+        const size_t new_n = old_n - (ve - vs - staying_vertices) + moving_vertices;
+        const size_t new_f = old_f;  // the moving faces change parts, not number
+        ReserveArray(doc.vertices, new_n);
+        ReserveArray(doc.normals, new_n);
+        ReserveArray(doc.blend, new_n);
+        ReserveArray(doc.texture_map_u, new_n);
+        ReserveArray(doc.texture_map_v, new_n);
+        ReserveArray(doc.vertex_selection, new_n);
+        ReserveArray(doc.vertex_visible, new_n);
+        ReserveArray(doc.faces, new_f);
+
+        for (size_t g = vs; g < ve; ++g) {
+            const uint8_t use = vertex_use[g - vs];
+            if (use & 1) moving.Add(doc, g, g - vs);
+            if (use & 2) staying.Add(doc, g, g - vs);
+        }
+        for (size_t f = fs; f < fe; ++f) {
+            (face_moves[f - fs] ? moving : staying).AddFace(doc, doc.faces[f], vs);
+        }
+    } catch (const std::bad_alloc&) {
+        ShowMessage(notifier, MessageId::OutOfMemory);
+        return false;
+    }
+
+    // The staying side takes the source parts' place; the data behind it
+    // closes the gap.
+    const size_t sV = staying.positions.size();
+    const size_t sF = staying.faces.size();
+    const size_t mV = moving.positions.size();
+    const size_t mF = moving.faces.size();
+    std::copy(staying.positions.begin(), staying.positions.end(), doc.vertices.begin() + static_cast<ptrdiff_t>(vs));
+    std::copy(staying.normals.begin(), staying.normals.end(), doc.normals.begin() + static_cast<ptrdiff_t>(vs));
+    std::copy(staying.blend.begin(), staying.blend.end(), doc.blend.begin() + static_cast<ptrdiff_t>(vs));
+    std::copy(staying.u.begin(), staying.u.end(), doc.texture_map_u.begin() + static_cast<ptrdiff_t>(vs));
+    std::copy(staying.v.begin(), staying.v.end(), doc.texture_map_v.begin() + static_cast<ptrdiff_t>(vs));
+    std::fill_n(doc.vertex_selection.begin() + static_cast<ptrdiff_t>(vs), sV, uint8_t{0});
+    std::fill_n(doc.vertex_visible.begin() + static_cast<ptrdiff_t>(vs), sV, uint8_t{0});
+    std::copy(staying.faces.begin(), staying.faces.end(), doc.faces.begin() + static_cast<ptrdiff_t>(fs));
+
+    MoveDown(doc.vertices, ve, vs + sV);
+    MoveDown(doc.normals, ve, vs + sV);
+    MoveDown(doc.blend, ve, vs + sV);
+    MoveDown(doc.texture_map_u, ve, vs + sV);
+    MoveDown(doc.texture_map_v, ve, vs + sV);
+    MoveDown(doc.vertex_selection, ve, vs + sV);
+    MoveDown(doc.vertex_visible, ve, vs + sV);
+    MoveDown(doc.faces, fe, fs + sF);
+    const int32_t dV = static_cast<int32_t>((ve - vs) - sV);
+    const int32_t dF = static_cast<int32_t>((fe - fs) - sF);
+    for (int k = S; k < doc.parts_count; ++k) {
+        doc.vertex_offset[k + 1] -= dV;
+        doc.face_offset[k + 1] -= dF;
+    }
+    RecomputePartsBounds(doc, S);
+
+    // The moving side becomes the new last parts.
+    const int N = doc.parts_count;
+    doc.parts_count = N + 1;
+    const size_t kept_n = old_n - static_cast<size_t>(dV);
+    const size_t kept_f = old_f - static_cast<size_t>(dF);
+    doc.total_vertex_count = static_cast<int32_t>(kept_n + mV);
+    doc.total_face_count = static_cast<int32_t>(kept_f + mF);
+    // Every element past the kept ones is written below, so the arrays may
+    // grow into capacity that holds older data.
+    doc.vertices.resize(kept_n);
+    doc.vertices.insert(doc.vertices.end(), moving.positions.begin(), moving.positions.end());
+    doc.normals.resize(kept_n);
+    doc.normals.insert(doc.normals.end(), moving.normals.begin(), moving.normals.end());
+    doc.blend.resize(kept_n);
+    doc.blend.insert(doc.blend.end(), moving.blend.begin(), moving.blend.end());
+    doc.texture_map_u.resize(kept_n);
+    doc.texture_map_u.insert(doc.texture_map_u.end(), moving.u.begin(), moving.u.end());
+    doc.texture_map_v.resize(kept_n);
+    doc.texture_map_v.insert(doc.texture_map_v.end(), moving.v.begin(), moving.v.end());
+    doc.vertex_selection.resize(kept_n);
+    doc.vertex_selection.insert(doc.vertex_selection.end(), mV, uint8_t{0});
+    doc.vertex_visible.resize(kept_n);
+    doc.vertex_visible.insert(doc.vertex_visible.end(), mV, uint8_t{0});
+    doc.faces.resize(kept_f);
+    doc.faces.insert(doc.faces.end(), moving.faces.begin(), moving.faces.end());
+    doc.vertex_offset[N + 1] = doc.vertex_offset[N] + static_cast<int32_t>(mV);
+    doc.face_offset[N + 1] = doc.face_offset[N] + static_cast<int32_t>(mF);
+
+    std::memset(doc.parts_name[N], 0, kNameSize);
+    std::strcpy(doc.parts_name[N], "no-name");
+    doc.texture_map_flag[N] = doc.texture_map_flag[S];
+    doc.material[N] = doc.material[S];
+    std::memcpy(doc.texture_file[N], doc.texture_file[S], kTextureFileSize);
+    RenumberParents(doc, S, N);
+    RecomputePartsBounds(doc, N);
+
+    if (notifier.append_parts_line) notifier.append_parts_line(doc.parts_name[N]);
+    return true;
+}
+
+}  // namespace torvel

@@ -1,0 +1,181 @@
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "edit/edit_ops.h"
+#include "test_support.h"
+
+namespace torvel {
+namespace {
+
+using test::Recorder;
+
+std::vector<int32_t> Corners(const Document& doc, size_t f) {
+    return {doc.faces[f].v, doc.faces[f].v + 4};
+}
+
+bool At(const Vec3& p, float x, float y, float z) {
+    return p.x == x && p.y == y && p.z == z;
+}
+
+TEST(SplitFaces, QuadPatternZeroMakesFourQuadsAroundTheCentre) {
+    auto doc = test::MakeGrid(1, 1);  // corners 0 (0,0), 2 (0,1), 3 (1,1), 1 (1,0)
+    std::fill(doc->vertex_selection.begin(), doc->vertex_selection.end(), uint8_t{1});
+    Recorder rec;
+    ASSERT_TRUE(SplitFaces(*doc, 0, 3, rec.notifier()));
+    EXPECT_TRUE(rec.messages.empty());
+    ASSERT_EQ(doc->total_vertex_count, 9);
+    ASSERT_EQ(doc->total_face_count, 4);
+    EXPECT_EQ(doc->vertex_offset[1], 9);
+    // Points in pattern order: the corners (0, 2, 3, 1 of the grid), the
+    // midpoints of their edges, then the centre m(m(0,1), m(2,3)).
+    EXPECT_TRUE(At(doc->vertices[4], 0, 0.5f, 0));
+    EXPECT_TRUE(At(doc->vertices[8], 0.5f, 0.5f, 0));
+    EXPECT_EQ(doc->blend[8], 0.5f);
+    EXPECT_EQ(doc->texture_map_u[8], 0.5f);
+    EXPECT_EQ(Corners(*doc, 0), (std::vector<int32_t>{0, 4, 8, 7}));
+    EXPECT_EQ(Corners(*doc, 3), (std::vector<int32_t>{8, 5, 2, 6}));
+    for (size_t k = 0; k < 9; ++k) {
+        EXPECT_EQ(doc->vertex_selection[k], 1) << k;
+        EXPECT_TRUE(At(doc->normals[k], 0, 0, 0)) << k;  // recomputed afterwards
+        EXPECT_EQ(doc->vertex_visible[k], 0) << k;
+    }
+}
+
+TEST(SplitFaces, NeighboursShareTheMidpointOfTheirCommonEdge) {
+    auto doc = test::MakeGrid(2, 1);
+    std::fill(doc->vertex_selection.begin(), doc->vertex_selection.end(), uint8_t{1});
+    Recorder rec;
+    ASSERT_TRUE(SplitFaces(*doc, 0, 3, rec.notifier()));
+    // 3 x 3 corners and mid-edge points plus 2 centres; the shared edge's
+    // midpoint (1, 0.5) exists once.
+    EXPECT_EQ(doc->total_vertex_count, 9 + 9 - 3);
+    int at_shared_midpoint = 0;
+    for (const Vec3& p : doc->vertices) at_shared_midpoint += At(p, 1, 0.5f, 0);
+    EXPECT_EQ(at_shared_midpoint, 1);
+    EXPECT_EQ(doc->total_face_count, 8);
+}
+
+TEST(SplitFaces, UnselectedNeighbourKeepsItsEdge) {
+    auto doc = test::MakeGrid(2, 1);
+    for (size_t k : {1, 2, 4, 5}) doc->vertex_selection[k] = 1;  // the right quad
+    Recorder rec;
+    ASSERT_TRUE(SplitFaces(*doc, 0, 3, rec.notifier()));
+    EXPECT_EQ(doc->total_face_count, 5);
+    // The left quad comes first, copied with its own four corners.
+    EXPECT_EQ(Corners(*doc, 0), (std::vector<int32_t>{0, 1, 2, 3}));
+    for (size_t k = 0; k < 4; ++k) EXPECT_EQ(doc->vertex_selection[k], 0) << k;
+    // Its corners 1 and 4 of the grid are reused by the split quad, whose
+    // other points are new and selected.
+    EXPECT_EQ(doc->total_vertex_count, 4 + 2 + 5);
+    EXPECT_EQ(doc->vertex_selection[4], 1);
+}
+
+TEST(SplitFaces, TrianglePatternTenCutsFromCornerTwo) {
+    auto doc = test::MakeTwoParts();
+    for (size_t k : {4, 5, 6}) doc->vertex_selection[k] = 1;  // parts 2: (3,0) (4,0) (3.5,1.5)
+    Recorder rec;
+    ASSERT_TRUE(SplitFaces(*doc, 0, 10, rec.notifier()));
+    // Parts 1 is copied unchanged (its triangles keep -1), parts 2 split.
+    EXPECT_EQ(doc->vertex_offset[1], 4);
+    EXPECT_EQ(doc->face_offset[1], 2);
+    EXPECT_EQ(Corners(*doc, 1), (std::vector<int32_t>{0, 2, 3, -1}));
+    EXPECT_EQ(doc->total_vertex_count, 8);
+    EXPECT_TRUE(At(doc->vertices[7], 3.5f, 0, 1));  // m(0, 1)
+    EXPECT_EQ(Corners(*doc, 2), (std::vector<int32_t>{2, 3, 1, -1}));
+    EXPECT_EQ(Corners(*doc, 3), (std::vector<int32_t>{2, 0, 3, -1}));
+}
+
+TEST(SplitFaces, WithoutAFullFaceTheListsAreStillRebuilt) {
+    auto doc = test::MakeGrid(1, 1);
+    // Vertex 3 moved onto vertex 0's position: the rebuild merges them.
+    doc->vertices[3] = doc->vertices[0];
+    doc->vertex_selection[1] = 1;
+    Recorder rec;
+    EXPECT_FALSE(SplitFaces(*doc, 0, 3, rec.notifier()));
+    EXPECT_EQ(rec.ids(), std::vector<MessageId>{MessageId::NothingSelected});
+    // The quad (0, 2, 3, 1) now uses vertex 0 twice: three vertices remain.
+    EXPECT_EQ(doc->total_vertex_count, 3);
+    EXPECT_EQ(Corners(*doc, 0), (std::vector<int32_t>{0, 1, 0, 2}));
+    for (uint8_t s : doc->vertex_selection) EXPECT_EQ(s, 0);
+}
+
+TEST(SplitFaces, SplitPointsStaySelectedSoASecondRunSplitsAgain) {
+    auto doc = test::MakeGrid(1, 1);
+    std::fill(doc->vertex_selection.begin(), doc->vertex_selection.end(), uint8_t{1});
+    Recorder rec;
+    ASSERT_TRUE(SplitFaces(*doc, 2, 3, rec.notifier()));
+    EXPECT_EQ(doc->total_face_count, 2);
+    ASSERT_TRUE(SplitFaces(*doc, 2, 3, rec.notifier()));
+    EXPECT_EQ(doc->total_face_count, 4);
+}
+
+TEST(SplitFaces, EmptyPartsKeepsAnEmptyRange) {
+    auto doc = test::MakeTwoParts();
+    // Move parts 2 one slot on, leaving parts 2 empty.
+    doc->parts_count = 3;
+    doc->vertex_offset[3] = doc->vertex_offset[2];
+    doc->face_offset[3] = doc->face_offset[2];
+    doc->vertex_offset[2] = doc->vertex_offset[1];
+    doc->face_offset[2] = doc->face_offset[1];
+    std::fill(doc->vertex_selection.begin(), doc->vertex_selection.end(), uint8_t{1});
+    Recorder rec;
+    ASSERT_TRUE(SplitFaces(*doc, 0, 3, rec.notifier()));
+    EXPECT_EQ(doc->vertex_offset[2], doc->vertex_offset[1]);
+    EXPECT_EQ(doc->face_offset[2], doc->face_offset[1]);
+    EXPECT_EQ(doc->face_offset[3] - doc->face_offset[2], 4);
+    EXPECT_EQ(doc->vertex_offset[3], doc->total_vertex_count);
+}
+
+TEST(SplitFaces, LimitRefusesWithoutAnyChange) {
+    auto doc = test::MakeGrid(1, 1);
+    doc->unit_count = 255;
+    std::fill(doc->vertex_selection.begin(), doc->vertex_selection.end(), uint8_t{1});
+    Recorder rec;
+    EXPECT_FALSE(SplitFaces(*doc, 0, 3, rec.notifier()));
+    EXPECT_EQ(rec.ids(), std::vector<MessageId>{MessageId::PartsLimitReached});
+    EXPECT_EQ(doc->total_face_count, 1);
+    EXPECT_EQ(doc->normals[0].z, -1.0f);
+}
+
+TEST(RecomputeNormals, FlatGridGetsThePlaneNormal) {
+    auto doc = test::MakeGrid(3, 2);
+    for (Vec3& n : doc->normals) n = {1, 2, 3};
+    RecomputeNormals(*doc);
+    for (const Vec3& n : doc->normals) EXPECT_TRUE(At(n, 0, 0, -1)) << n.x << " " << n.y << " " << n.z;
+}
+
+TEST(RecomputeNormals, AngleWeightsAndUnusedVertices) {
+    auto doc = test::MakeCube();
+    RecomputeNormals(*doc);
+    // Each cube corner meets three faces at right angles: the diagonal.
+    const float d = static_cast<float>(1.0 / std::sqrt(3.0));
+    for (size_t k = 0; k < 8; ++k) {
+        const Vec3& p = doc->vertices[k];
+        const Vec3& n = doc->normals[k];
+        EXPECT_NEAR(n.x, p.x * d, 1e-6) << k;
+        EXPECT_NEAR(n.y, p.y * d, 1e-6) << k;
+        EXPECT_NEAR(n.z, p.z * d, 1e-6) << k;
+    }
+    // No PartsList line chosen: nothing happens.
+    doc->parts_selection = -1;
+    doc->normals[0] = {5, 5, 5};
+    RecomputeNormals(*doc);
+    EXPECT_EQ(doc->normals[0].x, 5.0f);
+}
+
+TEST(RecomputeNormals, DegenerateAndNonFiniteTrianglesStayFinite) {
+    auto doc = test::MakeGrid(1, 1);
+    doc->vertices[3] = doc->vertices[1];  // zero-length edge
+    doc->faces[0] = {{0, 0, 1, 2}};       // a repeated corner
+    RecomputeNormals(*doc);
+    for (const Vec3& n : doc->normals) {
+        EXPECT_TRUE(std::isfinite(n.x) && std::isfinite(n.y) && std::isfinite(n.z));
+    }
+    doc->vertices[2] = {NAN, 0, 0};
+    RecomputeNormals(*doc);
+    for (const Vec3& n : doc->normals) EXPECT_FALSE(std::isnan(n.x));
+}
+
+}  // namespace
+}  // namespace torvel
