@@ -71,7 +71,8 @@ inline TriangleWeights WeighTriangle(const Vec3& p0, const Vec3& p1, const Vec3&
     const Vec3d n{e01.y * e02.z - e01.z * e02.y, e01.z * e02.x - e01.x * e02.z, e01.x * e02.y - e01.y * e02.x};
     const double length = std::sqrt(Dot(n, n));
     if (length > 0.0 && std::isfinite(length)) {
-        w.normal = {n.x / length, n.y / length, n.z / length};
+        const double inverse = 1.0 / length;
+        w.normal = {n.x * inverse, n.y * inverse, n.z * inverse};
     } else {
         w.normal = {0.0, 0.0, 0.0};
     }
@@ -112,8 +113,9 @@ inline void AddWeighted(Vec3d& sum, const TriangleWeights& w, int corner) {
 inline Vec3 UnitNormal(const Vec3d& sum) {
     const double length = std::sqrt(sum.x * sum.x + sum.y * sum.y + sum.z * sum.z);
     if (!(length > 0.0) || !std::isfinite(length)) return {0.0f, 0.0f, 0.0f};
-    return {static_cast<float>(sum.x / length), static_cast<float>(sum.y / length),
-            static_cast<float>(sum.z / length)};
+    const double inverse = 1.0 / length;
+    return {static_cast<float>(sum.x * inverse), static_cast<float>(sum.y * inverse),
+            static_cast<float>(sum.z * inverse)};
 }
 
 }  // namespace torvel

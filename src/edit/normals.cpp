@@ -6,7 +6,6 @@
 // the same terms, in the same order, as collecting them vertex by vertex.
 
 #include <new>
-#include <vector>
 
 #include "edit/edit_ops.h"
 #include "edit/normal_math.h"
@@ -17,7 +16,7 @@ namespace {
 
 // Adds one triangle (global vertex indices) to the sums of its corners; a
 // corner that repeats an earlier corner of the same triangle adds nothing.
-inline void AddTriangle(const Document& doc, std::vector<Vec3d>& sum, size_t a, size_t b, size_t c) {
+inline void AddTriangle(const Document& doc, HeapArray<Vec3d>& sum, size_t a, size_t b, size_t c) {
     const TriangleWeights w = WeighTriangle(doc.vertices[a], doc.vertices[b], doc.vertices[c]);
     AddWeighted(sum[a], w, 0);
     if (b != a) AddWeighted(sum[b], w, 1);
@@ -30,9 +29,9 @@ void RecomputeNormals(Document& doc) {
     if (doc.parts_selection < 0) return;
     const size_t n = doc.vertices.size();
     if (doc.normals.size() != n) return;
-    std::vector<Vec3d> sum;
+    HeapArray<Vec3d> sum;  // fresh zero pages, no fill
     try {
-        sum.assign(n, Vec3d{0.0, 0.0, 0.0});
+        sum.resize(n);
     } catch (const std::bad_alloc&) {
         return;  // the normals stay as they were
     }

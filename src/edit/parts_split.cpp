@@ -42,7 +42,10 @@ struct VertexSet {
     HeapArray<float> u;
     HeapArray<float> v;
     HeapArray<Face> faces;
-    std::vector<int32_t> entry_of;  // source-local vertex -> entry, -1 when not in the set
+    // For each source-local vertex of the set, the entry its faces' corners
+    // use: the first entry with its position (itself when none came before,
+    // or when its position has a NaN and so equals nothing).
+    std::vector<int32_t> corner_entry;
     PositionIndex index;
 
     void Reserve(size_t vertices, size_t face_count, size_t source_vertices) {
@@ -52,30 +55,28 @@ struct VertexSet {
         u.reserve(vertices);
         v.reserve(vertices);
         faces.reserve(face_count);
-        entry_of.assign(source_vertices, -1);
+        corner_entry.assign(source_vertices, -1);
         index.Reset(vertices);
     }
 
     void Add(const Document& doc, size_t global, size_t local) {
-        entry_of[local] = static_cast<int32_t>(positions.size());
+        const int32_t entry = static_cast<int32_t>(positions.size());
         positions.push_back(doc.vertices[global]);
         normals.push_back(doc.normals[global]);
         blend.push_back(doc.blend[global]);
         u.push_back(doc.texture_map_u[global]);
         v.push_back(doc.texture_map_v[global]);
-        index.FindOrAdd(positions.data(), entry_of[local]);
+        // All of the set's vertices are added before any face, so the first
+        // equal entry found now is the first of the whole set.
+        const int32_t first = index.FindOrAdd(positions.data(), entry);
+        corner_entry[local] = first >= 0 ? first : entry;
     }
 
-    // Corners refer to the first vertex of the set with the corner's
-    // position; a corner whose position equals nothing (a NaN) keeps its own.
-    void AddFace(const Document& doc, const Face& face, size_t base) {
+    // Corners refer to the first vertex of the set with the corner's position.
+    void AddFace(const Face& face) {
         Face out = face;
         const int corners = face.v[3] == -1 ? 3 : 4;
-        for (int c = 0; c < corners; ++c) {
-            const size_t local = static_cast<size_t>(face.v[c]);
-            const int32_t found = index.Find(positions.data(), doc.vertices[base + local]);
-            out.v[c] = found >= 0 ? found : entry_of[local];
-        }
+        for (int c = 0; c < corners; ++c) out.v[c] = corner_entry[static_cast<size_t>(face.v[c])];
         faces.push_back(out);
     }
 };
@@ -188,7 +189,7 @@ bool SplitParts(Document& doc, const Notifier& notifier) {
             if (use & 2) staying.Add(doc, g, g - vs);
         }
         for (size_t f = fs; f < fe; ++f) {
-            (face_moves[f - fs] ? moving : staying).AddFace(doc, doc.faces[f], vs);
+            (face_moves[f - fs] ? moving : staying).AddFace(doc.faces[f]);
         }
     } catch (const std::bad_alloc&) {
         ShowMessage(notifier, MessageId::OutOfMemory);
