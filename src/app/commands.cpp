@@ -1,0 +1,200 @@
+#include "app/commands.h"
+
+#include <commctrl.h>
+#include <htmlhelp.h>
+
+#include <string>
+
+#include "app/controls.h"
+#include "app/face_split_dialog.h"
+#include "app/model_io.h"
+#include "app/shell.h"
+#include "edit/edit_ops.h"
+#include "resources/resource_ids.h"
+
+namespace torvel::app {
+
+namespace {
+
+constexpr int kEditPopup = 1;
+constexpr int kDirectionPopup = 2;
+constexpr int kAlignPosition = 4;  // the 整列 popup inside 編集
+
+bool HasModel() {
+    return !TheShell().doc->image.pixels.empty();
+}
+
+void SetDirection(ViewDirection direction) {
+    TheShell().doc->direction = direction;
+    Redraw();
+}
+
+// The menu's check mark leads; the Document's flag and the pressed look of
+// the toolbar button follow it.
+void Toggle(UINT id, uint8_t Document::*flag, bool redraw) {
+    Shell& s = TheShell();
+    const bool checked = ToggleMenuCheck(s.menu, id);
+    (*s.doc).*flag = checked ? 1 : 0;
+    SendMessageW(s.edit_toolbar, TB_CHECKBUTTON, id, MAKELONG(checked ? TRUE : FALSE, 0));
+    if (redraw) Redraw();
+}
+
+void Undo() {
+    Shell& s = TheShell();
+    RestoreUndoSnapshot(*s.doc, ShellNotifier());
+    s.doc->parts_selection = 0;
+    SendMessageW(s.parts_list, LB_SETCURSEL, 0, 0);
+    Redraw();
+    SetPartsSplitEnabled(ShellNotifier(), !s.doc->selection_empty);
+}
+
+void Align(int axis) {
+    Shell& s = TheShell();
+    TakeUndoSnapshot(*s.doc);
+    AlignSelected(*s.doc, axis);
+    Redraw();
+}
+
+void OpenHelp() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string help = path;
+    const size_t slash = help.rfind('\\');
+    help = (slash == std::string::npos ? std::string() : help.substr(0, slash)) + "\\torvel.chm";
+    HtmlHelpA(nullptr, help.c_str(), HH_DISPLAY_TOPIC, 0);
+}
+
+void ShowAbout() {
+    Shell& s = TheShell();
+    HICON icon = LoadIconW(s.instance, MAKEINTRESOURCEW(IDI_APP));
+    ShellAboutW(s.main, L"TORVEL", L"YKT モデルエディタ", icon);
+}
+
+}  // namespace
+
+bool ToggleMenuCheck(HMENU menu, UINT id) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STATE;
+    GetMenuItemInfoW(menu, id, FALSE, &info);
+    info.fState = info.fState == 0 ? MFS_CHECKED : 0;
+    SetMenuItemInfoW(menu, id, FALSE, &info);
+    return info.fState == MFS_CHECKED;
+}
+
+bool RunCommand(int id) {
+    Shell& s = TheShell();
+    Document& doc = *s.doc;
+    const Notifier notifier = ShellNotifier();
+    switch (id) {
+    case IDM_FILE_OPEN: OpenModelDialog(s.main); return true;
+    case IDM_FILE_SAVE_AS: SaveModelAs(); return true;
+    case IDM_FILE_EXIT: SendMessageW(s.main, WM_CLOSE, 0, 0); return true;
+    case IDM_EDIT_UNDO: Undo(); return true;
+    case IDM_EDIT_SPLIT_PARTS:
+        TakeUndoSnapshot(doc);
+        SplitParts(doc, notifier);
+        Redraw();
+        return true;
+    case IDM_EDIT_SPLIT_FACES:
+        TakeUndoSnapshot(doc);
+        ShowFaceSplitDialog(s.main);
+        RecomputeNormals(doc);  // also after a cancel
+        Redraw();
+        return true;
+    case IDM_EDIT_ALIGN_X: Align(0); return true;
+    case IDM_EDIT_ALIGN_Y: Align(1); return true;
+    case IDM_EDIT_ALIGN_Z: Align(2); return true;
+    case IDM_EDIT_WEIGHTS_TO_ONE:
+        TakeUndoSnapshot(doc);
+        SetSelectedWeights(doc);
+        DeselectAll(doc, notifier);
+        Redraw();
+        return true;
+    case IDM_EDIT_SELECT_ALL: SelectAll(doc, notifier); Redraw(); return true;
+    case IDM_EDIT_DESELECT_ALL: DeselectAll(doc, notifier); Redraw(); return true;
+    case IDM_EDIT_INVERT_SELECTION: InvertSelection(doc, notifier); Redraw(); return true;
+    case IDM_EDIT_DESELECT_MODE: Toggle(IDM_EDIT_DESELECT_MODE, &Document::deselect_mode, false); return true;
+    case IDM_EDIT_ONE_SIDED: Toggle(IDM_EDIT_ONE_SIDED, &Document::one_sided, true); return true;
+    case IDM_DIRECTION_FRONT: SetDirection(ViewDirection::Front); return true;
+    case IDM_DIRECTION_BACK: SetDirection(ViewDirection::Back); return true;
+    case IDM_DIRECTION_LEFT: SetDirection(ViewDirection::Left); return true;
+    case IDM_DIRECTION_RIGHT: SetDirection(ViewDirection::Right); return true;
+    case IDM_DIRECTION_TOP: SetDirection(ViewDirection::Top); return true;
+    case IDM_DIRECTION_BOTTOM: SetDirection(ViewDirection::Bottom); return true;
+    case IDM_ZOOM_RESET:
+        ResetZoom(s.view_state, ShellViewHost());
+        ResetZoomControls();
+        return true;
+    case IDM_HELP_CONTENTS: OpenHelp(); return true;
+    case IDM_HELP_ABOUT: ShowAbout(); return true;
+    default: return false;
+    }
+}
+
+void PartsChoiceChanged() {
+    Shell& s = TheShell();
+    const LRESULT line = SendMessageW(s.parts_list, LB_GETCURSEL, 0, 0);
+    s.doc->parts_selection = static_cast<int32_t>(line);
+    Redraw();
+    InvalidateRect(s.view, nullptr, FALSE);
+}
+
+void RefreshPopupState(HMENU popup, int position) {
+    Shell& s = TheShell();
+    if (popup == nullptr) return;
+    const UINT enabled = MF_BYCOMMAND | MF_ENABLED;
+    const UINT greyed = MF_BYCOMMAND | MF_GRAYED;
+    switch (position) {
+    case 0:
+        EnableMenuItem(popup, IDM_FILE_SAVE_AS, HasModel() ? enabled : greyed);
+        break;
+    case kEditPopup: {
+        EnableMenuItem(popup, IDM_EDIT_UNDO, s.doc->undo.present ? enabled : greyed);
+        const UINT edit = s.doc->selection_empty ? greyed : enabled;
+        EnableMenuItem(popup, IDM_EDIT_SPLIT_PARTS, edit);
+        EnableMenuItem(popup, IDM_EDIT_SPLIT_FACES, edit);
+        EnableMenuItem(popup, IDM_EDIT_WEIGHTS_TO_ONE, edit);
+        EnableMenuItem(popup, kAlignPosition, (edit & ~MF_BYCOMMAND) | MF_BYPOSITION);
+        break;
+    }
+    case kDirectionPopup:
+        CheckMenuRadioItem(popup, 0, 5, static_cast<UINT>(s.doc->direction), MF_BYPOSITION);
+        break;
+    default:
+        break;
+    }
+}
+
+void RefreshModelState() {
+    Shell& s = TheShell();
+    const UINT state = MF_BYPOSITION | (HasModel() ? MF_ENABLED : MF_GRAYED);
+    EnableMenuItem(s.menu, kEditPopup, state);
+    EnableMenuItem(s.menu, kDirectionPopup, state);
+    EnableWindow(s.rebar, HasModel() ? TRUE : FALSE);
+    SendMessageW(s.view, WM_SETREDRAW, FALSE, 0);
+    DrawMenuBar(s.main);
+    SendMessageW(s.view, WM_SETREDRAW, TRUE, 0);
+    s.doc->selection_empty = 1;
+    SetPartsSplitEnabled(ShellNotifier(), false);
+    InvalidateRect(s.view, nullptr, FALSE);
+}
+
+void ClearToggleMarks() {
+    Shell& s = TheShell();
+    for (UINT id : {static_cast<UINT>(IDM_EDIT_DESELECT_MODE), static_cast<UINT>(IDM_EDIT_ONE_SIDED)}) {
+        CheckMenuItem(s.menu, id, MF_BYCOMMAND | MF_UNCHECKED);
+        SendMessageW(s.edit_toolbar, TB_CHECKBUTTON, id, MAKELONG(FALSE, 0));
+    }
+}
+
+const wchar_t* EditToolbarTip(UINT_PTR id) {
+    switch (id) {
+    case IDM_EDIT_DESELECT_MODE: return L"選択/解除";
+    case IDM_EDIT_ONE_SIDED: return L"両面/片面";
+    case IDM_EDIT_SPLIT_PARTS: return L"パーツ分割";
+    default: return nullptr;
+    }
+}
+
+}  // namespace torvel::app

@@ -1,0 +1,27 @@
+// The command table of the MainWindow and the state of its menus and
+// toolbar buttons.
+#pragma once
+
+#include <windows.h>
+
+namespace torvel::app {
+
+// Runs the command; false when the id is not one of the table's.
+bool RunCommand(int id);
+// The PartsList's selection changed.
+void PartsChoiceChanged();
+
+// The items of the top-level popup at `position`, from the current state.
+void RefreshPopupState(HMENU popup, int position);
+// Menus and rebar after creation and after a load: enabled with a model,
+// greyed without; nothing selected.
+void RefreshModelState();
+// The two toggles' check marks and pressed buttons, cleared after a load.
+void ClearToggleMarks();
+// Flips the check mark of one menu item; true when it is now checked.
+bool ToggleMenuCheck(HMENU menu, UINT id);
+
+// Tooltip text of an EditToolbar button, or nullptr.
+const wchar_t* EditToolbarTip(UINT_PTR id);
+
+}  // namespace torvel::app

@@ -1,0 +1,158 @@
+// The MainWindow's procedure: decodes each message and calls the named
+// operation.
+
+#include "app/main_window.h"
+
+#include <commctrl.h>
+#include <htmlhelp.h>
+#include <shellapi.h>
+// GDI+ needs min and max before its own headers.
+#include <algorithm>
+namespace Gdiplus {
+using std::max;
+using std::min;
+}  // namespace Gdiplus
+#include <gdiplus.h>
+
+#include "app/commands.h"
+#include "app/controls.h"
+#include "app/model_io.h"
+#include "app/shell.h"
+#include "app/view_window.h"
+#include "resources/resource_ids.h"
+
+namespace torvel::app {
+
+namespace {
+
+void OnCreate(HWND hwnd) {
+    Shell& s = TheShell();
+    Gdiplus::GdiplusStartupInput input;
+    Gdiplus::GdiplusStartup(&s.gdiplus_token, &input, nullptr);
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_COOL_CLASSES};
+    InitCommonControlsEx(&controls);
+    s.main = hwnd;
+    CreateStatusBar(hwnd);
+    CreatePartsList(hwnd);
+    CreateRebar(hwnd);
+    CreateViewWindow(hwnd);
+    RefreshModelState();
+}
+
+void OnSize(HWND hwnd) {
+    Shell& s = TheShell();
+    LayoutMainWindow(hwnd);
+    if (!s.doc->image.pixels.empty()) Redraw();
+    if (s.argc > 1) {
+        const char* path = s.argv[1];
+        s.argc = 0;  // once only
+        LoadModel(path);
+    }
+}
+
+void OnClose(HWND hwnd) {
+    Shell& s = TheShell();
+    ResetDocument(*s.doc);
+    DestroyWindow(hwnd);
+    Gdiplus::GdiplusShutdown(s.gdiplus_token);
+    HtmlHelpA(nullptr, nullptr, HH_CLOSE_ALL, 0);
+    HtmlHelpA(nullptr, nullptr, HH_UNINITIALIZE, s.help_cookie);
+    PostQuitMessage(0);
+}
+
+void OnDropFiles(HDROP drop) {
+    char path[MAX_PATH] = {};
+    // Only the first of the dropped files is opened.
+    if (DragQueryFileA(drop, 0, path, MAX_PATH) > 0) LoadModel(path);
+    DragFinish(drop);
+}
+
+LRESULT OnNotify(HWND hwnd, NMHDR* header, WPARAM wparam, LPARAM lparam) {
+    Shell& s = TheShell();
+    switch (header->code) {
+    case TTN_GETDISPINFOW: {
+        auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
+        if (const wchar_t* tip = EditToolbarTip(info->hdr.idFrom)) info->lpszText = const_cast<wchar_t*>(tip);
+        return 0;
+    }
+    case RBN_LAYOUTCHANGED:
+    case RBN_ENDDRAG:
+        LayoutMainWindow(hwnd);
+        InvalidateRect(s.view, nullptr, FALSE);
+        return 0;
+    case RBN_AUTOSIZE:
+        if (reinterpret_cast<NMRBAUTOSIZE*>(header)->fChanged) LayoutMainWindow(hwnd);
+        return 0;
+    default:
+        return DefWindowProcW(hwnd, WM_NOTIFY, wparam, lparam);
+    }
+}
+
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    Shell& s = TheShell();
+    switch (message) {
+    case WM_CREATE:
+        OnCreate(hwnd);
+        return 0;
+    case WM_SIZE:
+        OnSize(hwnd);
+        return 0;
+    case WM_CLOSE:
+        OnClose(hwnd);
+        return 0;
+    case WM_COPYDATA: {
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
+        // The hand-over carries a zero-terminated ANSI path; a record
+        // without its terminating zero is not read past its end.
+        if (data != nullptr && data->lpData != nullptr && data->cbData > 0 &&
+            static_cast<const char*>(data->lpData)[data->cbData - 1] == '\0') {
+            LoadModel(static_cast<const char*>(data->lpData));
+        }
+        return 0;
+    }
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wparam));
+        return 0;
+    case WM_COMMAND:
+        if (LOWORD(wparam) == kPartsListId) {
+            if (HIWORD(wparam) != LBN_SELCHANGE) break;
+            PartsChoiceChanged();
+            return 0;
+        }
+        if (!RunCommand(LOWORD(wparam))) break;
+        if (LOWORD(wparam) == IDM_FILE_SAVE_AS) break;  // also passed on, as it always was
+        return 0;
+    case WM_NOTIFY:
+        return OnNotify(hwnd, reinterpret_cast<NMHDR*>(lparam), wparam, lparam);
+    case WM_MENUSELECT:
+        // Below 1000 the item is a popup position of the menu bar.
+        if (LOWORD(wparam) < 1000) RefreshPopupState(GetSubMenu(s.menu, LOWORD(wparam)), LOWORD(wparam));
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+}  // namespace
+
+void RegisterMainWindowClass(HINSTANCE instance) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = MainWindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kMainWindowClass;
+    RegisterClassExW(&wc);
+}
+
+HWND CreateMainWindow() {
+    Shell& s = TheShell();
+    return CreateWindowExW(WS_EX_ACCEPTFILES, kMainWindowClass, kMainWindowTitle,
+                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, nullptr, s.menu, s.instance, nullptr);
+}
+
+}  // namespace torvel::app

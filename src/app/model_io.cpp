@@ -1,0 +1,112 @@
+#include "app/model_io.h"
+
+#include <commdlg.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/commands.h"
+#include "app/controls.h"
+#include "app/shell.h"
+#include "app/wide_text.h"
+#include "files/ykt_files.h"
+#include "resources/resource_ids.h"
+
+namespace torvel::app {
+
+namespace {
+
+// The PartsList: the whole model first, then one line per parts.
+void FillPartsList() {
+    Shell& s = TheShell();
+    SendMessageW(s.parts_list, LB_RESETCONTENT, 0, 0);
+    SendMessageW(s.parts_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"- 全体 -"));
+    for (int i = 0; i < s.doc->parts_count; ++i) {
+        const std::wstring name = WideFromAnsi(s.doc->parts_name[i]);
+        SendMessageW(s.parts_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    }
+    SendMessageW(s.parts_list, LB_SETCURSEL, 0, 0);
+}
+
+// A wide path from the dialogs, as the ANSI path the file functions take.
+std::string AnsiFromWide(const wchar_t* text) {
+    const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1) return {};
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, -1, out.data(), n, nullptr, nullptr);
+    out.resize(static_cast<size_t>(n - 1));
+    return out;
+}
+
+}  // namespace
+
+bool LoadModel(const char* path) {
+    Shell& s = TheShell();
+    const bool loaded = LoadModelFile(*s.doc, path, ShellNotifier());
+    if (!loaded) {
+        // The Document is empty or unchanged; the window follows it, so that
+        // no command acts on a model that is not there.
+        if (s.doc->image.pixels.empty()) {
+            SendMessageW(s.parts_list, LB_RESETCONTENT, 0, 0);
+            RefreshModelState();
+        }
+        return false;
+    }
+    FillPartsList();
+    Redraw();
+    ResetZoom(s.view_state, ShellViewHost());
+    ResetZoomControls();
+    ApplyZoom(*s.doc, s.view_state, ShellViewHost());
+    ClearToggleMarks();
+    RefreshModelState();
+    SetForegroundWindow(s.main);
+    return true;
+}
+
+void OpenModelDialog(HWND owner) {
+    wchar_t path[MAX_PATH] = {};
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = L"YKT (*.ykt)\0*.ykt\0すべてのファイル (*.*)\0*.*\0";
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (GetOpenFileNameW(&ofn)) LoadModel(AnsiFromWide(path).c_str());
+}
+
+bool SaveModelAs() {
+    Shell& s = TheShell();
+    Document& doc = *s.doc;
+    std::string proposed = doc.file_name;
+    const size_t dot = proposed.rfind('.');
+    proposed = (dot == std::string::npos ? proposed : proposed.substr(0, dot)) + ".ykt";
+    std::wstring initial = WideFromAnsi(proposed.c_str());
+    wchar_t path[MAX_PATH] = {};
+    initial.copy(path, MAX_PATH - 1);
+
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = s.main;
+    ofn.lpstrFilter = L"YKTファイル [テキスト形式] (*.ykt)\0*.ykt\0YKTファイル [バイナリ形式] (*.ykt)\0*.ykt\0";
+    ofn.nFilterIndex = doc.binary_form ? 2 : 1;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
+    if (!GetSaveFileNameW(&ofn)) return false;
+
+    std::string chosen = AnsiFromWide(path);
+    if (chosen.find('.') == std::string::npos) chosen += ".ykt";
+    const bool binary = ofn.nFilterIndex == 2;
+    doc.binary_form = binary;
+    const Notifier notifier = ShellNotifier();
+    const bool saved = binary ? WriteYktBinary(doc, chosen.c_str(), notifier) : WriteYktText(doc, chosen.c_str(), notifier);
+    if (saved) {
+        std::memset(doc.file_name, 0, kFileNameSize);
+        chosen.copy(doc.file_name, kFileNameSize - 1);
+    }
+    return saved;
+}
+
+}  // namespace torvel::app

@@ -1,0 +1,13 @@
+// Opening and saving models from the window: the loading rule of the core
+// plus what the window shows after a load.
+#pragma once
+
+#include <windows.h>
+
+namespace torvel::app {
+
+bool LoadModel(const char* path);
+void OpenModelDialog(HWND owner);
+bool SaveModelAs();
+
+}  // namespace torvel::app

@@ -1,0 +1,64 @@
+// The Windows shell's state: the one Document and view, the windows that
+// show them, and the run's settings. One instance for the whole run; only the
+// shell (src/app) sees it.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+
+#include "model/document.h"
+#include "model/notifier.h"
+#include "view/render.h"
+#include "view/view_state.h"
+
+namespace torvel::app {
+
+struct Shell {
+    HINSTANCE instance = nullptr;
+    HMENU menu = nullptr;
+    HWND main = nullptr;
+    HWND status_bar = nullptr;
+    HWND parts_list = nullptr;
+    HWND rebar = nullptr;
+    HWND edit_toolbar = nullptr;
+    HWND zoom_toolbar = nullptr;
+    HWND zoom_label = nullptr;
+    HWND zoom_edit = nullptr;
+    HWND zoom_spin = nullptr;
+    HWND zoom_slider = nullptr;
+    HWND view = nullptr;
+    WNDPROC zoom_toolbar_base_proc = nullptr;
+
+    ULONG_PTR gdiplus_token = 0;
+    DWORD help_cookie = 0;
+
+    // The command line's model path, loaded once on the first size message.
+    int argc = 0;
+    char** argv = nullptr;
+
+    std::unique_ptr<Document> doc = NewDocument();
+    ViewState view_state;
+    RenderScratch scratch;
+
+    // The face split dialog's last choices, kept for the whole run.
+    int quad_pattern = 0;
+    int triangle_pattern = 3;
+
+    // Shows a message to the user. A message box owned by the main window by
+    // default; tests record the messages instead, so nothing ever blocks.
+    std::function<void(const UserMessage&)> show_message;
+};
+
+Shell& TheShell();
+
+// The core's channels to this window: messages, the wait cursor, the
+// parts-split button and the PartsList; the view's scroll bars and redraw.
+Notifier ShellNotifier();
+ViewHost ShellViewHost();
+
+// Draws the model again (after every change of what the view shows).
+void Redraw();
+
+}  // namespace torvel::app

@@ -1,0 +1,94 @@
+// The shell's side of the core's two narrow interfaces.
+
+#include "app/shell.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "app/wide_text.h"
+#include "resources/resource_ids.h"
+#include "view/render.h"
+
+namespace torvel::app {
+
+Shell& TheShell() {
+    static Shell shell;
+    return shell;
+}
+
+namespace {
+
+void DefaultShowMessage(const UserMessage& m) {
+    const std::wstring text = WideFromUtf8(m.text);
+    const UINT icon = m.icon == MessageIcon::Error ? MB_ICONERROR : 0;
+    MessageBoxW(TheShell().main, text.c_str(), L"TORVEL", MB_OK | icon);
+}
+
+void SetPartsSplitButton(bool enabled) {
+    SendMessageW(TheShell().edit_toolbar, TB_ENABLEBUTTON, IDM_EDIT_SPLIT_PARTS, MAKELONG(enabled ? TRUE : FALSE, 0));
+}
+
+}  // namespace
+
+Notifier ShellNotifier() {
+    Notifier n;
+    n.show_message = [](const UserMessage& m) {
+        Shell& s = TheShell();
+        if (s.show_message) {
+            s.show_message(m);
+        } else {
+            DefaultShowMessage(m);
+        }
+    };
+    n.set_wait_cursor = [](bool busy) { SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW)); };
+    n.set_parts_split_enabled = SetPartsSplitButton;
+    n.append_parts_line = [](const std::string& name) {
+        const std::wstring line = WideFromAnsi(name.c_str());
+        SendMessageW(TheShell().parts_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    };
+    n.remove_parts_lines = [](int count) {
+        HWND list = TheShell().parts_list;
+        for (int k = 0; k < count; ++k) {
+            const LRESULT lines = SendMessageW(list, LB_GETCOUNT, 0, 0);
+            if (lines <= 0) break;
+            SendMessageW(list, LB_DELETESTRING, static_cast<WPARAM>(lines - 1), 0);
+        }
+    };
+    return n;
+}
+
+ViewHost ShellViewHost() {
+    ViewHost h;
+    h.apply_scroll_bar = [](Axis axis, const ScrollAxis& a) {
+        SCROLLINFO si{};
+        si.cbSize = sizeof si;
+        si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+        si.nMin = 0;
+        si.nMax = a.range_max;
+        si.nPage = static_cast<UINT>(a.page > 0 ? a.page : 0);
+        si.nPos = a.scroll;
+        SetScrollInfo(TheShell().view, axis == Axis::Horizontal ? SB_HORZ : SB_VERT, &si, TRUE);
+    };
+    h.scroll_content = [](int dx, int dy, bool invalidate_uncovered) {
+        ScrollWindowEx(TheShell().view, dx, dy, nullptr, nullptr, nullptr, nullptr,
+                       invalidate_uncovered ? SW_INVALIDATE : 0);
+    };
+    h.set_redraw = [](bool enabled) { SendMessageW(TheShell().view, WM_SETREDRAW, enabled ? TRUE : FALSE, 0); };
+    h.invalidate = [] { InvalidateRect(TheShell().view, nullptr, FALSE); };
+    h.zoom_text = []() -> std::string {
+        wchar_t text[16] = {};
+        GetWindowTextW(TheShell().zoom_edit, text, 8);
+        std::string out;
+        for (const wchar_t* p = text; *p != 0; ++p) out.push_back(*p < 128 ? static_cast<char>(*p) : '?');
+        return out;
+    };
+    return h;
+}
+
+void Redraw() {
+    Shell& s = TheShell();
+    RenderModel(*s.doc, s.view_state, s.scratch, ShellViewHost());
+}
+
+}  // namespace torvel::app

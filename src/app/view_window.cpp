@@ -1,0 +1,100 @@
+// The ViewWindow: shows the composed view picture and passes scrolling and
+// size changes to the view's arithmetic. Mouse selection comes with the
+// editing commands.
+
+#include <windows.h>
+// GDI+ needs min and max before its own headers.
+#include <algorithm>
+namespace Gdiplus {
+using std::max;
+using std::min;
+}  // namespace Gdiplus
+#include <gdiplus.h>
+
+#include "app/shell.h"
+#include "app/view_window.h"
+#include "view/render.h"
+
+namespace torvel::app {
+
+namespace {
+
+namespace gp = Gdiplus::DllExports;
+
+// Draws the finished picture of the client area in one step, so painting
+// never flickers: the background, the magnified image and the band are all
+// in it already.
+void PaintView(HWND hwnd) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    Shell& s = TheShell();
+    if (!s.doc->image.pixels.empty()) {
+        static ViewPicture picture;  // kept between paints: one allocation per size
+        ComposeView(*s.doc, s.view_state, picture);
+        Gdiplus::GpGraphics* graphics = nullptr;
+        Gdiplus::GpBitmap* bitmap = nullptr;
+        if (picture.width > 0 && picture.height > 0 && gp::GdipCreateFromHDC(dc, &graphics) == Gdiplus::Ok) {
+            gp::GdipSetCompositingQuality(graphics, Gdiplus::CompositingQualityHighSpeed);
+            gp::GdipSetPixelOffsetMode(graphics, Gdiplus::PixelOffsetModeHalf);
+            gp::GdipSetInterpolationMode(graphics, Gdiplus::InterpolationModeNearestNeighbor);
+            if (gp::GdipCreateBitmapFromScan0(picture.width, picture.height, picture.width * 4,
+                                              PixelFormat32bppARGB,
+                                              reinterpret_cast<BYTE*>(picture.pixels.data()),
+                                              &bitmap) == Gdiplus::Ok) {
+                gp::GdipDrawImageRectI(graphics, bitmap, 0, 0, picture.width, picture.height);
+                gp::GdipDisposeImage(bitmap);
+            }
+            gp::GdipDeleteGraphics(graphics);
+        }
+    } else {
+        // Without a model the view shows its class background.
+        FillRect(dc, &ps.rcPaint, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    }
+    EndPaint(hwnd, &ps);
+}
+
+LRESULT CALLBACK ViewWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    Shell& s = TheShell();
+    switch (message) {
+    case WM_CREATE:
+        s.view = hwnd;
+        InitScrollBars(s.view_state, ShellViewHost());
+        return 0;
+    case WM_PAINT:
+        PaintView(hwnd);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;  // the paint covers everything
+    case WM_SIZE:
+        ResizeView(s.view_state, ShellViewHost(), LOWORD(lparam), HIWORD(lparam));
+        return 0;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        ScrollRequest(s.view_state, ShellViewHost(), message == WM_HSCROLL ? Axis::Horizontal : Axis::Vertical,
+                      static_cast<ScrollCode>(LOWORD(wparam)), HIWORD(wparam));
+        return 0;
+    default:
+        return DefWindowProcW(hwnd, message, wparam, lparam);
+    }
+}
+
+}  // namespace
+
+void RegisterViewWindowClass(HINSTANCE instance) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = ViewWindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = kViewWindowClass;
+    RegisterClassExW(&wc);
+}
+
+HWND CreateViewWindow(HWND parent) {
+    return CreateWindowExW(WS_EX_CLIENTEDGE, kViewWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0,
+                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kViewWindowId)), TheShell().instance,
+                           nullptr);
+}
+
+}  // namespace torvel::app
