@@ -1,6 +1,6 @@
-// The ViewWindow: shows the composed view picture and passes scrolling and
-// size changes to the view's arithmetic. Mouse selection comes with the
-// editing commands.
+// The ViewWindow: shows the composed view picture, passes scrolling and size
+// changes to the view's arithmetic, selects vertices with the left button
+// (a drag or a click) and shows the Edit menu as its context menu.
 
 #include <windows.h>
 // GDI+ needs min and max before its own headers.
@@ -11,9 +11,15 @@ using std::min;
 }  // namespace Gdiplus
 #include <gdiplus.h>
 
+#include <windowsx.h>
+
+#include "app/commands.h"
 #include "app/shell.h"
 #include "app/view_window.h"
+#include "edit/edit_ops.h"
+#include "resources/resource_ids.h"
 #include "view/render.h"
+#include "view/rubber_band.h"
 
 namespace torvel::app {
 
@@ -53,6 +59,27 @@ void PaintView(HWND hwnd) {
     EndPaint(hwnd, &ps);
 }
 
+RubberBand& Band() {
+    static RubberBand band;
+    return band;
+}
+
+void OnButtonUp() {
+    Shell& s = TheShell();
+    ReleaseCapture();
+    FinishPress(*s.doc, s.view_state, Band());
+    ApplyPickRectangle(*s.doc, ShellNotifier());
+    Redraw();
+    EndPress(*s.doc, Band());
+}
+
+void ShowContextMenu(LPARAM lparam) {
+    Shell& s = TheShell();
+    HMENU edit = GetSubMenu(s.menu, MENU_POS_EDIT);
+    RefreshPopupState(edit, MENU_POS_EDIT);
+    TrackPopupMenu(edit, TPM_RIGHTBUTTON, LOWORD(lparam), HIWORD(lparam), 0, s.main, nullptr);
+}
+
 LRESULT CALLBACK ViewWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     Shell& s = TheShell();
     switch (message) {
@@ -67,6 +94,23 @@ LRESULT CALLBACK ViewWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
         return 1;  // the paint covers everything
     case WM_SIZE:
         ResizeView(s.view_state, ShellViewHost(), LOWORD(lparam), HIWORD(lparam));
+        return 0;
+    case WM_LBUTTONDOWN:
+        BeginPress(*s.doc, Band(), GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
+        if (GetCapture() != hwnd) SetCapture(hwnd);
+        return 0;
+    case WM_MOUSEMOVE:
+        if ((wparam & MK_LBUTTON) != 0 && Pressed(Band())) {
+            UpdateRubberBand(*s.doc, s.view_state, Band(), GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam),
+                             (wparam & MK_SHIFT) != 0);
+            InvalidateRect(hwnd, nullptr, FALSE);
+        }
+        return 0;
+    case WM_LBUTTONUP:
+        if (Pressed(Band())) OnButtonUp();
+        return 0;
+    case WM_CONTEXTMENU:
+        ShowContextMenu(lparam);
         return 0;
     case WM_HSCROLL:
     case WM_VSCROLL:
