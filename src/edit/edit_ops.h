@@ -63,6 +63,9 @@ bool SplitFaces(Document& doc, int quad_pattern, int triangle_pattern, const Not
 // Angle-weighted vertex normals of the whole model from its triangles (a
 // quadrilateral counts as two). Does nothing when parts_selection < 0.
 void RecomputeNormals(Document& doc);
+// The same with the work shared by `threads` threads (RecomputeNormals picks
+// the number from the model's size); the result is the same for any number.
+void RecomputeNormalsInThreads(Document& doc, size_t threads);
 
 // --- Alignment and weights ---
 

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <cstring>
 
 #include <gtest/gtest.h>
 
@@ -175,6 +176,27 @@ TEST(RecomputeNormals, DegenerateAndNonFiniteTrianglesStayFinite) {
     doc->vertices[2] = {NAN, 0, 0};
     RecomputeNormals(*doc);
     for (const Vec3& n : doc->normals) EXPECT_FALSE(std::isnan(n.x));
+}
+
+}  // namespace
+}  // namespace torvel
+
+namespace torvel {
+namespace {
+
+TEST(RecomputeNormals, SharingOutTheWorkGivesTheSameBits) {
+    auto one = test::MakeGrid(300, 200);
+    // A bumpy surface, so that the sums differ in every bit when their
+    // terms come in another order.
+    for (size_t k = 0; k < one->vertices.size(); ++k) {
+        one->vertices[k].z = static_cast<float>(std::sin(0.37 * static_cast<double>(k)) * 0.3);
+    }
+    auto many = test::MakeGrid(300, 200);
+    for (size_t k = 0; k < many->vertices.size(); ++k) many->vertices[k] = one->vertices[k];
+    RecomputeNormalsInThreads(*one, 1);
+    RecomputeNormalsInThreads(*many, 5);
+    ASSERT_EQ(one->normals.size(), many->normals.size());
+    EXPECT_EQ(std::memcmp(one->normals.data(), many->normals.data(), one->normals.size() * sizeof(Vec3)), 0);
 }
 
 }  // namespace
