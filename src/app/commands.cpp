@@ -24,9 +24,11 @@ bool HasModel() {
     return !TheShell().doc->image.pixels.empty();
 }
 
+// The arrow keys reach this without a model too; drawing an empty Document
+// would create an image, the sign that a model is shown.
 void SetDirection(ViewDirection direction) {
     TheShell().doc->direction = direction;
-    Redraw();
+    if (HasModel()) Redraw();
 }
 
 // The menu's check mark leads; the Document's flag and the pressed look of

@@ -75,6 +75,9 @@ void OnButtonUp() {
 
 void ShowContextMenu(LPARAM lparam) {
     Shell& s = TheShell();
+    // Without a model the Edit menu is greyed in the menu bar; as a context
+    // menu its selection items would act on an empty Document.
+    if (s.doc->image.pixels.empty()) return;
     HMENU edit = GetSubMenu(s.menu, MENU_POS_EDIT);
     RefreshPopupState(edit, MENU_POS_EDIT);
     TrackPopupMenu(edit, TPM_RIGHTBUTTON, LOWORD(lparam), HIWORD(lparam), 0, s.main, nullptr);
@@ -96,6 +99,9 @@ LRESULT CALLBACK ViewWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
         ResizeView(s.view_state, ShellViewHost(), LOWORD(lparam), HIWORD(lparam));
         return 0;
     case WM_LBUTTONDOWN:
+        // Without a model there is nothing to pick; the redraw after a pick
+        // would create an image, the sign that a model is shown.
+        if (s.doc->image.pixels.empty()) return 0;
         BeginPress(*s.doc, Band(), GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
         if (GetCapture() != hwnd) SetCapture(hwnd);
         return 0;

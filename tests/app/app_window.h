@@ -1,0 +1,78 @@
+// The real MainWindow, created in the test process and driven with the
+// messages that the user's clicks, keys and drops become. Every message the
+// program would show in a message box is recorded instead, so nothing ever
+// blocks.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/shell.h"
+
+namespace torvel::app::test {
+
+// Registers the classes (once), loads the menu and creates the MainWindow
+// with `command_line` as the run's arguments (program name first).
+void OpenMainWindow(const std::vector<std::string>& command_line = {});
+// Closes it as the close box does and drains the queue, quit message included.
+// Under Wine without a window manager this takes two seconds (hiding a
+// managed window waits for a window manager that never answers).
+void CloseMainWindow();
+bool MainWindowOpen();
+// A fresh window: for tests of the start-up state and the command line.
+void ReopenMainWindow(const std::vector<std::string>& command_line = {});
+
+// Dispatches everything waiting in this thread's queue.
+void PumpMessages();
+
+// Texts of the messages shown since the last ClearMessages, in order (UTF-8).
+std::vector<std::string> MessageTexts();
+void ClearMessages();
+
+std::string Sample(const std::string& name);
+
+// The three ways a model arrives from outside the window.
+void HandOver(const std::string& path);                // WM_COPYDATA from a second instance
+void DropFiles(const std::vector<std::string>& paths);  // WM_DROPFILES from the shell
+
+// A menu command or accelerator, as WM_COMMAND.
+void Command(int id);
+// Highlights the popup at `position` of the menu bar and returns it.
+HMENU HighlightPopup(int position);
+bool Greyed(HMENU menu, UINT item, UINT by = MF_BYCOMMAND);
+bool Checked(HMENU menu, UINT item, UINT by = MF_BYCOMMAND);
+
+std::vector<std::wstring> PartsLines();
+int PartsCurrentLine();
+// Chooses a PartsList line as a click does: the selection, then LBN_SELCHANGE.
+void ChoosePartsLine(int line);
+
+// Right-clicks the middle of the view; true when a context menu opened (it
+// is closed again at once).
+bool OpenViewContextMenu();
+
+std::wstring WindowText(HWND hwnd);
+// A child's rectangle in the MainWindow's client coordinates.
+RECT ChildRect(HWND child);
+// Clicks the centre of a toolbar button.
+void ClickToolbarButton(HWND toolbar, int command);
+bool ButtonEnabled(HWND toolbar, int command);
+bool ButtonChecked(HWND toolbar, int command);
+
+// The tests share one MainWindow: every test that needs a model starts by
+// loading one, and a load replaces the Document, the PartsList, the zoom,
+// the direction and the toggles. Tests of the state before any load reopen
+// it. No test may leave a message unread.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    Shell& shell() { return TheShell(); }
+    Document& doc() { return *TheShell().doc; }
+};
+
+}  // namespace torvel::app::test

@@ -1,0 +1,112 @@
+// Two real torvel.exe processes: a second start hands its file to the
+// running instance and ends. The in-process window has the editor's class
+// and title, so it is closed first (the next in-process test opens a new
+// one): the second instance must find the first torvel.exe, not this test.
+
+#include <windows.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app/main_window.h"
+#include "app_window.h"
+#include "test_support.h"
+
+namespace torvel::app::test {
+namespace {
+
+std::wstring Wide(const std::string& text) {
+    std::wstring out(text.begin(), text.end());  // the paths here are ASCII
+    for (wchar_t& ch : out) {
+        if (ch == L'/') ch = L'\\';
+    }
+    return out;
+}
+
+// A started torvel.exe, ended by the test or, if the test failed first, here.
+class Editor {
+public:
+    explicit Editor(const std::wstring& arguments) {
+        std::wstring line = L"\"" + Wide(TORVEL_EXE) + L"\"" + arguments;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        started_ = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                  &process_) != 0;
+        if (started_) CloseHandle(process_.hThread);
+    }
+    ~Editor() {
+        if (!started_) return;
+        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
+        CloseHandle(process_.hProcess);
+    }
+    bool started() const { return started_; }
+    DWORD id() const { return process_.dwProcessId; }
+    // The exit code, or STILL_ACTIVE when it has not ended within the time.
+    DWORD WaitForExit(DWORD milliseconds) {
+        WaitForSingleObject(process_.hProcess, milliseconds);
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(process_.hProcess, &code);
+        return code;
+    }
+
+private:
+    bool started_ = false;
+    PROCESS_INFORMATION process_{};
+};
+
+HWND FindEditorWindow() {
+    return FindWindowW(kMainWindowClass, kMainWindowTitle);
+}
+
+HWND WaitForWindowOf(const Editor& editor) {
+    for (int k = 0; k < 600; ++k) {
+        if (HWND window = FindEditorWindow()) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == editor.id()) return window;
+        }
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+LRESULT PartsLineCount(HWND editor_window) {
+    HWND list = FindWindowExW(editor_window, nullptr, L"LISTBOX", nullptr);
+    return list == nullptr ? -1 : SendMessageW(list, LB_GETCOUNT, 0, 0);
+}
+
+TEST(SecondInstance, HandsItsFileToTheRunningEditorAndEnds) {
+    CloseMainWindow();
+    ASSERT_EQ(FindEditorWindow(), nullptr) << "an editor window is open already";
+    // A path with a blank arrives whole when it is quoted.
+    torvel::test::TempFolder folder;
+    const std::string model = folder.Path("two parts.ykt");
+    torvel::test::WriteBytes(model, torvel::test::ReadBytes(torvel::test::SamplePath("two-parts.ykt")));
+
+    Editor first(L"");
+    ASSERT_TRUE(first.started());
+    HWND window = WaitForWindowOf(first);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(PartsLineCount(window), 0);
+
+    // Without a file a second start only brings the first forward.
+    Editor idle(L"");
+    ASSERT_TRUE(idle.started());
+    EXPECT_EQ(idle.WaitForExit(30000), 0u);
+    EXPECT_EQ(PartsLineCount(window), 0);
+
+    Editor second(L" \"" + Wide(model) + L"\"");
+    ASSERT_TRUE(second.started());
+    // The hand-over is synchronous: the file is loaded when the second ends.
+    EXPECT_EQ(second.WaitForExit(30000), 0u);
+    EXPECT_EQ(PartsLineCount(window), 3);  // "- 全体 -", plate, fin
+    EXPECT_EQ(FindEditorWindow(), window);
+
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(first.WaitForExit(30000), 0u);
+    EXPECT_EQ(FindEditorWindow(), nullptr);
+}
+
+}  // namespace
+}  // namespace torvel::app::test
