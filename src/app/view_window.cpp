@@ -113,7 +113,13 @@ LRESULT CALLBACK ViewWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
         }
         return 0;
     case WM_LBUTTONUP:
-        if (Pressed(Band())) OnButtonUp();
+        if (Pressed(Band()) && !s.doc->image.pixels.empty()) {
+            OnButtonUp();
+        } else {
+            // No press in the view, or no model: nothing to select.
+            ReleaseCapture();
+            EndPress(*s.doc, Band());
+        }
         return 0;
     case WM_CONTEXTMENU:
         ShowContextMenu(lparam);
