@@ -7,6 +7,7 @@
 
 #include "cli/cli.h"
 #include "cli/cli_notifier.h"
+#include "cli/cli_options.h"
 #include "edit/edit_ops.h"
 #include "files/ykt_files.h"
 #include "view/render.h"
@@ -72,15 +73,6 @@ struct Options {
     std::vector<Op> ops;
 };
 
-bool ParseInt(const std::string& text, int& out) {
-    if (text.empty() || text.size() > 9) return false;
-    for (char ch : text) {
-        if (ch < '0' || ch > '9') return false;
-    }
-    out = std::atoi(text.c_str());
-    return true;
-}
-
 // Comma-separated non-negative integers, exactly `count` of them.
 bool ParseList(const std::string& text, int count, int* out) {
     size_t at = 0;
@@ -90,17 +82,6 @@ bool ParseList(const std::string& text, int count, int* out) {
         at = comma + 1;
     }
     return true;
-}
-
-bool ParseDirection(const std::string& text, int& out) {
-    const char* names[] = {"front", "back", "left", "right", "top", "bottom"};
-    for (int k = 0; k < 6; ++k) {
-        if (text == names[k]) {
-            out = k;
-            return true;
-        }
-    }
-    return false;
 }
 
 // Returns an error text, empty when the options are sound.
@@ -129,16 +110,14 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help) 
             continue;
         } else if (a == "--size") {
             op.kind = OpKind::Size;
-            const size_t x = value(v) ? v.find('x') : std::string::npos;
-            if (x == std::string::npos || !ParseInt(v.substr(0, x), op.a) || !ParseInt(v.substr(x + 1), op.b) ||
-                op.a < 1 || op.b < 1 || op.a > 16384 || op.b > 16384) {
-                return "--size は 幅x高さ (1 から 16384) で指定してください";
-            }
+            if (!value(v) || !ParseSize(v, op.a, op.b)) return "--size は 幅x高さ (1 から 16384) で指定してください";
         } else if (a == "--direction") {
             op.kind = OpKind::Direction;
-            if (!value(v) || !ParseDirection(v, op.a)) {
+            ViewDirection direction{};
+            if (!value(v) || !ParseDirection(v, direction)) {
                 return "--direction には front, back, left, right, top, bottom のどれかを指定してください";
             }
+            op.a = static_cast<int>(direction);
         } else if (a == "--parts") {
             op.kind = OpKind::Parts;
             if (!value(v) || !ParseInt(v, op.a)) return "--parts には 0 以上の数を指定してください";

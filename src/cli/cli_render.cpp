@@ -5,6 +5,7 @@
 
 #include "cli/cli.h"
 #include "cli/cli_notifier.h"
+#include "cli/cli_options.h"
 #include "cli/png_file.h"
 #include "files/ykt_files.h"
 #include "view/render.h"
@@ -36,26 +37,6 @@ struct Options {
     bool view = false;
 };
 
-bool ParseInt(const std::string& text, int& out) {
-    if (text.empty() || text.size() > 9) return false;
-    for (char ch : text) {
-        if (ch < '0' || ch > '9') return false;
-    }
-    out = std::atoi(text.c_str());
-    return true;
-}
-
-bool ParseDirection(const std::string& text, ViewDirection& out) {
-    const char* names[] = {"front", "back", "left", "right", "top", "bottom"};
-    for (int k = 0; k < 6; ++k) {
-        if (text == names[k]) {
-            out = static_cast<ViewDirection>(k);
-            return true;
-        }
-    }
-    return false;
-}
-
 // Returns an error text, empty when the options are sound.
 std::string Parse(const std::vector<std::string>& args, Options& o, bool& help) {
     std::vector<std::string> paths;
@@ -77,13 +58,9 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help) 
         } else if (a == "--direction") {
             if (!value(v) || !ParseDirection(v, o.direction)) return "--direction には front, back, left, right, top, bottom のどれかを指定してください";
         } else if (a == "--size") {
-            const size_t x = value(v) ? v.find('x') : std::string::npos;
             int w = 0;
             int h = 0;
-            if (x == std::string::npos || !ParseInt(v.substr(0, x), w) || !ParseInt(v.substr(x + 1), h) ||
-                w < 1 || h < 1 || w > 16384 || h > 16384) {
-                return "--size は 幅x高さ (1 から 16384) で指定してください";
-            }
+            if (!value(v) || !ParseSize(v, w, h)) return "--size は 幅x高さ (1 から 16384) で指定してください";
             o.width = w;
             o.height = h;
         } else if (a == "--parts") {

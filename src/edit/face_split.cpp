@@ -8,6 +8,7 @@
 #include <new>
 
 #include "edit/edit_ops.h"
+#include "edit/face_selection.h"
 #include "edit/face_patterns.h"
 #include "edit/parts_limit.h"
 #include "edit/position_index.h"
@@ -15,14 +16,6 @@
 namespace torvel {
 
 namespace {
-
-bool FullySelected(const Document& doc, const Face& face, size_t base) {
-    const int corners = face.v[3] == -1 ? 3 : 4;
-    for (int c = 0; c < corners; ++c) {
-        if (doc.vertex_selection[base + static_cast<size_t>(face.v[c])] != 1) return false;
-    }
-    return true;
-}
 
 struct Point {
     Vec3 position;

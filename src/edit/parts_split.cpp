@@ -7,20 +7,13 @@
 #include <string>
 
 #include "edit/edit_ops.h"
+#include "edit/face_selection.h"
 #include "edit/parts_limit.h"
 #include "edit/position_index.h"
 
 namespace torvel {
 
 namespace {
-
-bool FullySelected(const Document& doc, const Face& face, size_t base) {
-    const int corners = face.v[3] == -1 ? 3 : 4;
-    for (int c = 0; c < corners; ++c) {
-        if (doc.vertex_selection[base + static_cast<size_t>(face.v[c])] != 1) return false;
-    }
-    return true;
-}
 
 // The first parts with a fully selected face, or -1.
 int FindSourceParts(const Document& doc) {

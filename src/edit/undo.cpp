@@ -11,22 +11,6 @@ namespace torvel {
 
 namespace {
 
-template <typename T>
-void Release(HeapArray<T>& a) {
-    HeapArray<T>().swap(a);
-}
-
-void ReleaseArrays(UndoSnapshot& s) {
-    Release(s.vertices);
-    Release(s.normals);
-    Release(s.blend);
-    Release(s.texture_map_u);
-    Release(s.texture_map_v);
-    Release(s.vertex_selection);
-    Release(s.vertex_visible);
-    Release(s.faces);
-}
-
 // A model is loaded, and its arrays have the sizes its counts give.
 bool HasSoundGeometry(const Document& doc) {
     if (doc.parts_count == 0 && doc.vertices.empty() && doc.faces.empty()) return false;
@@ -59,7 +43,7 @@ bool TakeUndoSnapshot(Document& doc) {
     std::copy_n(doc.center, P, s.center);
     std::copy_n(doc.parent, kTableSize, s.parent);
 
-    ReleaseArrays(s);
+    ReleaseSnapshot(s);
     try {
         s.vertices.assign(doc.vertices.begin(), doc.vertices.end());
         s.normals.assign(doc.normals.begin(), doc.normals.end());
@@ -71,7 +55,7 @@ bool TakeUndoSnapshot(Document& doc) {
         s.faces.assign(doc.faces.begin(), doc.faces.end());
     } catch (const std::bad_alloc&) {
         // No undo for this edit; the edit itself still goes ahead.
-        ReleaseArrays(s);
+        ReleaseSnapshot(s);
         return false;
     }
     s.present = true;
@@ -106,8 +90,7 @@ bool RestoreUndoSnapshot(Document& doc, const Notifier& notifier) {
     doc.vertex_selection.swap(s.vertex_selection);
     doc.vertex_visible.swap(s.vertex_visible);
     doc.faces.swap(s.faces);
-    ReleaseArrays(s);
-    s.present = false;
+    ReleaseSnapshot(s);
 
     UpdateSelectionEmpty(doc, notifier);
     if (removed > 0 && notifier.remove_parts_lines) notifier.remove_parts_lines(removed);

@@ -17,6 +17,8 @@ void Zero(T& field) {
     std::memset(&field, 0, sizeof field);
 }
 
+}  // namespace
+
 void ReleaseSnapshot(UndoSnapshot& s) {
     s.present = false;
     Release(s.vertices);
@@ -28,8 +30,6 @@ void ReleaseSnapshot(UndoSnapshot& s) {
     Release(s.vertex_visible);
     Release(s.faces);
 }
-
-}  // namespace
 
 std::unique_ptr<Document> NewDocument() {
     auto doc = std::make_unique<Document>();

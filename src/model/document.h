@@ -183,6 +183,9 @@ std::unique_ptr<Document> NewDocument();
 // image, clears every table and the view and edit state.
 void ResetDocument(Document& doc);
 
+// Releases the undo snapshot's arrays; the snapshot is absent afterwards.
+void ReleaseSnapshot(UndoSnapshot& snapshot);
+
 // (Re)creates the seven vertex arrays with n zero-filled entries.
 void AllocateVertexArrays(Document& doc, int32_t n);
 // (Re)creates the face array with f zero-filled entries.

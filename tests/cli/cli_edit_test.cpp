@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/cli.h"
+#include "cli/cli_run.h"
 #include "test_support.h"
 
 namespace torvel {
@@ -13,18 +14,8 @@ namespace {
 
 using test::TempFolder;
 
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliRun Cli(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = cli::RunCli(args, out, err);
-    return {status, out.str(), err.str()};
-}
+using test::Cli;
+using test::CliRun;
 
 // Loads a written model through the loading rule; null when it fails.
 std::unique_ptr<Document> Load(const std::string& path) {
