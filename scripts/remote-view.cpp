@@ -9,28 +9,64 @@
 // the slider. When the editor has drawn the result it prints the window's
 // rectangle on the screen as "X Y WIDTH HEIGHT".
 //
-// Exit status: 0 done; 1 no editor window in time or it does not answer;
-// 2 wrong command line; 3 the window is there but holds no model: it shows a
-// message box (or none came in time). The rectangle is printed all the same,
-// taking in the editor's dialogs so that the picture shows the message.
+// One step at a time, for an editor that already shows its model:
 //
-// Built by scripts/screenshot with the MinGW-w64 compiler into the build
-// folder; it is not part of the program.
+//   remote-view.exe rect                  only prints the rectangle
+//   remote-view.exe view                  prints the view's client size "WIDTH HEIGHT"
+//   remote-view.exe parts                 prints the PartsList's lines, one a line
+//   remote-view.exe command ID            sends the menu command ID and waits for it
+//   remote-view.exe drag X0 Y0 X1 Y1 [--hold]
+//                                         left button pressed at (X0, Y0) of the view's
+//                                         client area, moved to (X1, Y1) and (without
+//                                         --hold) released there
+//   remote-view.exe release X Y           lets go of a held button at (X, Y)
+//   remote-view.exe open-dialog ID        posts the command ID and waits for the dialog
+//                                         it opens
+//   remote-view.exe dialog-click ID...    clicks the buttons ID... of the open dialog;
+//                                         after OK (1) or Cancel (2) waits until the
+//                                         dialog has gone and the command has ended
+//   remote-view.exe controls              lists the open dialog's controls (stderr)
+//   remote-view.exe save PATH text|binary [--hold]
+//                                         Save As: opens the dialog, lists its controls
+//                                         (stderr), writes PATH into the file name field,
+//                                         chooses the form in the type list and presses
+//                                         Save; with --hold it stops before pressing it
+//
+// Every step but "view" and "parts" prints the rectangle when it is done; the rectangle
+// takes in the editor's open dialogs, so that the picture shows them.
+//
+// Exit status: 0 done; 1 no editor window in time, it does not answer, or a
+// step could not be done; 2 wrong command line; 3 the editor shows a message
+// box (or, in the first form, no model came in time). The rectangle is
+// printed all the same.
+//
+// Built by scripts/screenshot and scripts/tour with the MinGW-w64 compiler
+// into the build folder; it is not part of the program.
 
 #include <windows.h>
 #include <commctrl.h>
+#include <commdlg.h>
+#include <dlgs.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <string>
+#include <vector>
 
 namespace {
 
 constexpr wchar_t kMainClass[] = L"TORVEL_CLASS";
 constexpr wchar_t kMainTitle[] = L"TORVEL";
+constexpr wchar_t kViewClass[] = L"TORVEL_CHILD_CLASS";
+constexpr wchar_t kDialogClass[] = L"#32770";
 constexpr int kZoomEditId = 1401;
 constexpr int kPartsListId = 1402;
+constexpr WORD kSaveAsCommand = 40002;
 constexpr DWORD kAnswerMs = 20000;  // a load of a large model may take a while
+constexpr double kStepWaitSeconds = 20;
+constexpr int kDragSteps = 8;       // mouse moves between press and release
 
 struct Direction {
     const wchar_t* name;
@@ -41,10 +77,31 @@ constexpr Direction kDirections[] = {
     {L"right", 40012}, {L"top", 40013},  {L"bottom", 40014},
 };
 
+// Text to the shell as UTF-8, whatever the console's code page.
+void Print(FILE* out, const wchar_t* format, ...) {
+    wchar_t text[2048];
+    va_list args;
+    va_start(args, format);
+    std::vswprintf(text, 2048, format, args);
+    va_end(args);
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1) return;
+    std::string bytes(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes.data(), n, nullptr, nullptr);
+    std::fwrite(bytes.data(), 1, static_cast<size_t>(n - 1), out);
+    std::fflush(out);
+}
+
+bool Fail(const wchar_t* what) {
+    Print(stderr, L"remote-view: %ls\n", what);
+    return false;
+}
+
 struct Controls {
     HWND zoom_edit = nullptr;
     HWND zoom_slider = nullptr;
     HWND parts_list = nullptr;
+    HWND view = nullptr;
 };
 
 BOOL CALLBACK FindControl(HWND hwnd, LPARAM lparam) {
@@ -55,14 +112,25 @@ BOOL CALLBACK FindControl(HWND hwnd, LPARAM lparam) {
     if (id == kZoomEditId && _wcsicmp(cls, L"Edit") == 0) c->zoom_edit = hwnd;
     if (id == kPartsListId && _wcsicmp(cls, L"ListBox") == 0) c->parts_list = hwnd;
     if (_wcsicmp(cls, TRACKBAR_CLASSW) == 0) c->zoom_slider = hwnd;
+    if (std::wcscmp(cls, kViewClass) == 0 && GetParent(hwnd) == GetAncestor(hwnd, GA_ROOT)) c->view = hwnd;
     return TRUE;
+}
+
+Controls ControlsOf(HWND main) {
+    Controls controls;
+    EnumChildWindows(main, FindControl, reinterpret_cast<LPARAM>(&controls));
+    return controls;
+}
+
+bool IsDialog(HWND hwnd) {
+    wchar_t cls[16] = {};
+    GetClassNameW(hwnd, cls, 16);
+    return IsWindowVisible(hwnd) && std::wcscmp(cls, kDialogClass) == 0;
 }
 
 // The union of the editor thread's visible dialogs (a message box, say).
 BOOL CALLBACK AddDialog(HWND hwnd, LPARAM lparam) {
-    wchar_t cls[16] = {};
-    GetClassNameW(hwnd, cls, 16);
-    if (IsWindowVisible(hwnd) && std::wcscmp(cls, L"#32770") == 0) {
+    if (IsDialog(hwnd)) {
         auto* box = reinterpret_cast<RECT*>(lparam);
         RECT r{};
         GetWindowRect(hwnd, &r);
@@ -83,10 +151,54 @@ bool ShowsDialog(HWND main) {
     return !IsRectEmpty(&box);
 }
 
+struct DialogSearch {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK FindOwnedDialog(HWND hwnd, LPARAM lparam) {
+    auto* search = reinterpret_cast<DialogSearch*>(lparam);
+    if (IsDialog(hwnd) && GetWindow(hwnd, GW_OWNER) == search->owner) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The visible dialog that the main window owns, or nullptr.
+HWND OwnedDialog(HWND main) {
+    DialogSearch search{main, nullptr};
+    EnumThreadWindows(GetWindowThreadProcessId(main, nullptr), FindOwnedDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForDialog(HWND main, double seconds) {
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+    for (;;) {
+        if (HWND dialog = OwnedDialog(main)) {
+            // The dialog is created hidden and filled in before it shows;
+            // once it answers, its initialisation is over.
+            DWORD_PTR result = 0;
+            if (SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerMs, &result) != 0) return dialog;
+        }
+        if (GetTickCount64() > deadline) return nullptr;
+        Sleep(100);
+    }
+}
+
 // True once the editor's thread has handled every message sent before.
 bool Answers(HWND hwnd) {
     DWORD_PTR result = 0;
     return SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerMs, &result) != 0;
+}
+
+// Posts a message and waits until the window's thread has handled it. Sent
+// messages go before posted ones, so the first answer may come before the
+// posted message is taken; the second comes only with the next wait for a
+// message, after the posted one has been handled.
+bool PostAndWait(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (!PostMessageW(hwnd, message, wparam, lparam)) return false;
+    return Answers(hwnd) && Answers(hwnd);
 }
 
 LRESULT Send(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -95,15 +207,70 @@ LRESULT Send(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     return static_cast<LRESULT>(result);
 }
 
+// Paints now what the changes invalidated, then prints the rectangle of the
+// window and its dialogs.
+int Finish(HWND main, int status) {
+    RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    if (HWND dialog = OwnedDialog(main)) {
+        RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    }
+    Answers(main);
+    RECT r{};
+    GetWindowRect(main, &r);
+    const RECT dialogs = DialogsOf(main);
+    if (!IsRectEmpty(&dialogs)) UnionRect(&r, &r, &dialogs);
+    Print(stdout, L"%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+    return status;
+}
+
+HWND FindEditor(double wait_seconds) {
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(wait_seconds * 1000);
+    HWND main = nullptr;
+    while ((main = FindWindowW(kMainClass, kMainTitle)) == nullptr || !IsWindowVisible(main)) {
+        if (GetTickCount64() > deadline) {
+            Print(stderr, L"remote-view: no TORVEL window after %.0f s\n", wait_seconds);
+            return nullptr;
+        }
+        Sleep(200);
+    }
+    // The command line's model is loaded inside the window's first size
+    // message; the window answers once that is over (or a message box shows).
+    if (!Answers(main)) {
+        Fail(L"the TORVEL window does not answer");
+        return nullptr;
+    }
+    return main;
+}
+
 int Usage() {
-    std::fwprintf(stderr, L"usage: remote-view.exe [--wait SECONDS] [--direction front|back|left|right|top|bottom] "
-                          L"[--zoom 100..1000]\n");
+    Print(stderr,
+          L"usage: remote-view.exe [--wait SECONDS] [--direction front|back|left|right|top|bottom] [--zoom 100..1000]\n"
+          L"       remote-view.exe rect | view | parts | command ID | drag X0 Y0 X1 Y1 [--hold] | release X Y\n"
+          L"       remote-view.exe open-dialog ID | dialog-click ID... | controls | save PATH text|binary [--hold]\n");
     return 2;
 }
 
-}  // namespace
+bool ParseInt(const wchar_t* text, long& value) {
+    wchar_t* end = nullptr;
+    value = std::wcstol(text, &end, 10);
+    return end != text && *end == 0;
+}
 
-int wmain(int argc, wchar_t** argv) {
+// --- The first form: wait for the model, then direction and zoom ---------
+
+int SetZoom(const Controls& controls, int zoom) {
+    if (controls.zoom_edit == nullptr) {
+        Fail(L"no zoom field found");
+        return 1;
+    }
+    wchar_t text[16];
+    std::swprintf(text, 16, L"%d", zoom);
+    if (controls.zoom_slider != nullptr) Send(controls.zoom_slider, TBM_SETPOS, TRUE, zoom);
+    Send(controls.zoom_edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    return 0;
+}
+
+int RunView(int argc, wchar_t** argv) {
     double wait_seconds = 30;
     WORD command = 0;
     int zoom = 0;
@@ -126,27 +293,14 @@ int wmain(int argc, wchar_t** argv) {
     }
 
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(wait_seconds * 1000);
-    HWND main = nullptr;
-    while ((main = FindWindowW(kMainClass, kMainTitle)) == nullptr || !IsWindowVisible(main)) {
-        if (GetTickCount64() > deadline) {
-            std::fwprintf(stderr, L"remote-view: no TORVEL window after %.0f s\n", wait_seconds);
-            return 1;
-        }
-        Sleep(200);
-    }
-    // The command line's model is loaded inside the window's first size
-    // message; the window answers once that is over (or a message box shows).
-    if (!Answers(main)) {
-        std::fwprintf(stderr, L"remote-view: the TORVEL window does not answer\n");
-        return 1;
-    }
-    Controls controls;
-    EnumChildWindows(main, FindControl, reinterpret_cast<LPARAM>(&controls));
+    HWND main = FindEditor(wait_seconds);
+    if (main == nullptr) return 1;
+    const Controls controls = ControlsOf(main);
     int status = 0;
     while (controls.parts_list == nullptr || Send(controls.parts_list, LB_GETCOUNT, 0, 0) <= 0) {
         // A message box shows when the model could not be loaded.
         if (ShowsDialog(main) || GetTickCount64() > deadline) {
-            std::fwprintf(stderr, L"remote-view: the editor shows a message, not the model\n");
+            Fail(L"the editor shows a message, not the model");
             status = 3;
             break;
         }
@@ -154,25 +308,245 @@ int wmain(int argc, wchar_t** argv) {
     }
 
     if (status == 0 && command != 0) Send(main, WM_COMMAND, MAKEWPARAM(command, 0), 0);
-    if (status == 0 && zoom != 0) {
-        if (controls.zoom_edit == nullptr) {
-            std::fwprintf(stderr, L"remote-view: no zoom field found\n");
-            return 1;
-        }
-        wchar_t text[16];
-        std::swprintf(text, 16, L"%d", zoom);
-        if (controls.zoom_slider != nullptr) Send(controls.zoom_slider, TBM_SETPOS, TRUE, zoom);
-        Send(controls.zoom_edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-    }
-    // Paint now what the changes invalidated, so a capture right after sees it.
-    RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-    Answers(main);
+    if (status == 0 && zoom != 0 && SetZoom(controls, zoom) != 0) return 1;
+    return Finish(main, status);
+}
 
-    RECT r{};
-    GetWindowRect(main, &r);
-    const RECT dialogs = DialogsOf(main);
-    if (!IsRectEmpty(&dialogs)) UnionRect(&r, &r, &dialogs);
-    std::wprintf(L"%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
-    std::fflush(stdout);
-    return status;
+// --- Single steps ---------------------------------------------------------
+
+struct OtherDialog {
+    HWND except;
+    bool found;
+};
+
+BOOL CALLBACK FindOtherDialog(HWND hwnd, LPARAM lparam) {
+    auto* search = reinterpret_cast<OtherDialog*>(lparam);
+    if (hwnd != search->except && IsDialog(hwnd)) {
+        search->found = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A message box left open by a step (an error, an overwrite question); the
+// dialog that the step leaves open on purpose does not count.
+int StatusAfterStep(HWND main, HWND open_dialog = nullptr) {
+    OtherDialog search{open_dialog, false};
+    EnumThreadWindows(GetWindowThreadProcessId(main, nullptr), FindOtherDialog, reinterpret_cast<LPARAM>(&search));
+    if (search.found) {
+        Fail(L"the editor shows a message box");
+        return 3;
+    }
+    return 0;
+}
+
+int RunCommand(HWND main, long id) {
+    if (!Answers(main)) return Fail(L"the editor does not answer"), 1;
+    Send(main, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), 0), 0);
+    return Finish(main, StatusAfterStep(main));
+}
+
+LPARAM Point(long x, long y) {
+    return MAKELPARAM(static_cast<WORD>(static_cast<short>(x)), static_cast<WORD>(static_cast<short>(y)));
+}
+
+int RunDrag(HWND main, HWND view, const long (&p)[4], bool hold) {
+    if (!PostAndWait(view, WM_LBUTTONDOWN, MK_LBUTTON, Point(p[0], p[1]))) return Fail(L"the view takes no press"), 1;
+    for (int step = 1; step <= kDragSteps; ++step) {
+        const long x = p[0] + (p[2] - p[0]) * step / kDragSteps;
+        const long y = p[1] + (p[3] - p[1]) * step / kDragSteps;
+        if (!PostAndWait(view, WM_MOUSEMOVE, MK_LBUTTON, Point(x, y))) return Fail(L"the view takes no move"), 1;
+    }
+    if (!hold && !PostAndWait(view, WM_LBUTTONUP, 0, Point(p[2], p[3]))) return Fail(L"the view takes no release"), 1;
+    return Finish(main, 0);
+}
+
+int RunRelease(HWND main, HWND view, long x, long y) {
+    if (!PostAndWait(view, WM_LBUTTONUP, 0, Point(x, y))) return Fail(L"the view takes no release"), 1;
+    return Finish(main, StatusAfterStep(main));
+}
+
+int RunOpenDialog(HWND main, long id) {
+    if (!PostMessageW(main, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), 0), 0)) return Fail(L"cannot post"), 1;
+    if (WaitForDialog(main, kStepWaitSeconds) == nullptr) return Fail(L"no dialog came up"), 1;
+    return Finish(main, 0);
+}
+
+BOOL CALLBACK ListControl(HWND hwnd, LPARAM) {
+    wchar_t cls[64] = {};
+    wchar_t text[128] = {};
+    GetClassNameW(hwnd, cls, 64);
+    Send(hwnd, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(text));
+    Print(stderr, L"  control %5d  %-20ls %-8ls \"%ls\"\n", GetDlgCtrlID(hwnd), cls,
+          IsWindowVisible(hwnd) ? L"visible" : L"hidden", text);
+    return TRUE;
+}
+
+void ListControls(HWND dialog) {
+    wchar_t title[128] = {};
+    GetWindowTextW(dialog, title, 128);
+    Print(stderr, L"dialog \"%ls\":\n", title);
+    EnumChildWindows(dialog, ListControl, 0);
+}
+
+// After OK or Cancel the modal loop ends and the command that opened the
+// dialog goes on (splits the faces, writes the file); the main window
+// answers when it has returned.
+bool WaitUntilClosed(HWND main, HWND dialog) {
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(kStepWaitSeconds * 1000);
+    while (IsWindow(dialog) && IsWindowVisible(dialog)) {
+        if (GetTickCount64() > deadline) return false;
+        Sleep(50);
+    }
+    return Answers(main) && Answers(main);
+}
+
+bool Click(HWND main, HWND dialog, int id) {
+    HWND button = GetDlgItem(dialog, id);
+    if (button == nullptr) {
+        Print(stderr, L"remote-view: the dialog has no control %d\n", id);
+        return false;
+    }
+    if (id == IDOK || id == IDCANCEL) {
+        // The click ends the modal loop, and with it the answers of the
+        // dialog's thread to this send until the command is over.
+        PostMessageW(button, BM_CLICK, 0, 0);
+        if (!WaitUntilClosed(main, dialog)) return Fail(L"the dialog stays open after its button was pressed");
+        return true;
+    }
+    Send(button, BM_CLICK, 0, 0);
+    return true;
+}
+
+int RunDialogClick(HWND main, int argc, wchar_t** argv) {
+    HWND dialog = WaitForDialog(main, kStepWaitSeconds);
+    if (dialog == nullptr) return Fail(L"no dialog is open"), 1;
+    bool closed = false;
+    for (int k = 0; k < argc && !closed; ++k) {
+        long id = 0;
+        if (!ParseInt(argv[k], id)) return Usage();
+        if (!Click(main, dialog, static_cast<int>(id))) return Finish(main, 1);
+        closed = id == IDOK || id == IDCANCEL;
+    }
+    return Finish(main, StatusAfterStep(main, closed ? nullptr : dialog));
+}
+
+int RunControls(HWND main) {
+    HWND dialog = WaitForDialog(main, kStepWaitSeconds);
+    if (dialog == nullptr) return Fail(L"no dialog is open"), 1;
+    ListControls(dialog);
+    return Finish(main, 0);
+}
+
+// The Save As dialog: the type list and the file name field. The file name
+// is a combo box (cmb13) in the dialogs of newer systems and an edit (edt1)
+// in older ones; whichever exists and is visible is filled.
+int RunSave(HWND main, const wchar_t* path, bool binary, bool hold) {
+    if (!PostMessageW(main, WM_COMMAND, MAKEWPARAM(kSaveAsCommand, 0), 0)) return Fail(L"cannot post"), 1;
+    HWND dialog = WaitForDialog(main, kStepWaitSeconds);
+    if (dialog == nullptr) return Fail(L"no Save As dialog came up"), 1;
+    ListControls(dialog);
+
+    HWND types = GetDlgItem(dialog, cmb1);
+    if (types == nullptr) return Fail(L"the Save As dialog has no type list (cmb1)"), Finish(main, 1);
+    const int index = binary ? 1 : 0;
+    if (Send(types, CB_SETCURSEL, index, 0) != index) return Fail(L"cannot choose the type"), Finish(main, 1);
+    // CB_SETCURSEL tells nobody; the dialog reads the choice when the list
+    // reports it, as after a user's pick.
+    Send(dialog, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELCHANGE), reinterpret_cast<LPARAM>(types));
+    Send(dialog, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELENDOK), reinterpret_cast<LPARAM>(types));
+
+    HWND name = nullptr;
+    for (int id : {cmb13, edt1}) {
+        HWND c = GetDlgItem(dialog, id);
+        if (c != nullptr && IsWindowVisible(c)) {
+            name = c;
+            Print(stderr, L"remote-view: file name goes into control %d\n", id);
+            break;
+        }
+    }
+    if (name == nullptr) return Fail(L"the Save As dialog has no file name field (cmb13, edt1)"), Finish(main, 1);
+    Send(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path));
+    wchar_t check[MAX_PATH] = {};
+    Send(name, WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(check));
+    if (std::wcscmp(check, path) != 0) return Fail(L"the file name field did not take the path"), Finish(main, 1);
+    Print(stderr, L"remote-view: type %d (%ls), file name \"%ls\"\n", index + 1, binary ? L"binary" : L"text", check);
+
+    if (hold) return Finish(main, StatusAfterStep(main, dialog));
+    if (!Click(main, dialog, IDOK)) return Finish(main, 1);
+    return Finish(main, StatusAfterStep(main));
+}
+
+int RunStep(int argc, wchar_t** argv) {
+    const std::wstring step = argv[1];
+    const int rest = argc - 2;
+    wchar_t** args = argv + 2;
+    long n[4] = {};
+    bool hold = false;
+
+    // Check the command line before looking for the editor.
+    if (step == L"rect" || step == L"view" || step == L"parts" || step == L"controls") {
+        if (rest != 0) return Usage();
+    } else if (step == L"command" || step == L"open-dialog") {
+        if (rest != 1 || !ParseInt(args[0], n[0]) || n[0] <= 0 || n[0] > 0xFFFF) return Usage();
+    } else if (step == L"drag") {
+        if (rest != 4 && rest != 5) return Usage();
+        for (int k = 0; k < 4; ++k)
+            if (!ParseInt(args[k], n[k])) return Usage();
+        if (rest == 5) {
+            if (std::wcscmp(args[4], L"--hold") != 0) return Usage();
+            hold = true;
+        }
+    } else if (step == L"release") {
+        if (rest != 2 || !ParseInt(args[0], n[0]) || !ParseInt(args[1], n[1])) return Usage();
+    } else if (step == L"dialog-click") {
+        if (rest < 1) return Usage();
+    } else if (step == L"save") {
+        if (rest != 2 && rest != 3) return Usage();
+        if (std::wcscmp(args[1], L"text") != 0 && std::wcscmp(args[1], L"binary") != 0) return Usage();
+        if (rest == 3) {
+            if (std::wcscmp(args[2], L"--hold") != 0) return Usage();
+            hold = true;
+        }
+    } else {
+        return Usage();
+    }
+
+    HWND main = FindEditor(kStepWaitSeconds);
+    if (main == nullptr) return 1;
+    const Controls controls = ControlsOf(main);
+    if (step == L"rect") return Finish(main, 0);
+    if (step == L"view") {
+        if (controls.view == nullptr) return Fail(L"no view window found"), 1;
+        RECT r{};
+        GetClientRect(controls.view, &r);
+        Print(stdout, L"%ld %ld\n", r.right, r.bottom);
+        return 0;
+    }
+    if (step == L"parts") {
+        if (controls.parts_list == nullptr) return Fail(L"no PartsList found"), 1;
+        const LRESULT lines = Send(controls.parts_list, LB_GETCOUNT, 0, 0);
+        for (LRESULT k = 0; k < lines; ++k) {
+            wchar_t line[256] = {};
+            if (Send(controls.parts_list, LB_GETTEXTLEN, k, 0) >= 256) continue;
+            Send(controls.parts_list, LB_GETTEXT, k, reinterpret_cast<LPARAM>(line));
+            Print(stdout, L"%ls\n", line);
+        }
+        return 0;
+    }
+    if (step == L"command") return RunCommand(main, n[0]);
+    if (step == L"open-dialog") return RunOpenDialog(main, n[0]);
+    if (step == L"dialog-click") return RunDialogClick(main, rest, args);
+    if (step == L"controls") return RunControls(main);
+    if (step == L"save") return RunSave(main, args[0], std::wcscmp(args[1], L"binary") == 0, hold);
+    if (controls.view == nullptr) return Fail(L"no view window found"), 1;
+    if (step == L"drag") return RunDrag(main, controls.view, n, hold);
+    return RunRelease(main, controls.view, n[0], n[1]);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc > 1 && argv[1][0] != L'-') return RunStep(argc, argv);
+    return RunView(argc, argv);
 }
