@@ -98,7 +98,7 @@ LRESULT CALLBACK ZoomToolbarProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
         if (LOWORD(wparam) == kZoomEditId && HIWORD(wparam) == EN_SETFOCUS) {
             SendMessageW(s.zoom_edit, WM_KILLFOCUS, 0, 0);  // the field never keeps a caret
         } else if (LOWORD(wparam) == kZoomEditId && HIWORD(wparam) == EN_CHANGE) {
-            ApplyZoom(*s.doc, s.view_state, ShellViewHost());
+            ApplyZoomToView();
         }
         break;
     case WM_NOTIFY: {
@@ -228,6 +228,20 @@ void LayoutMainWindow(HWND main) {
     SendMessageW(s.view, WM_SETREDRAW, TRUE, 0);
     MoveWindow(s.view, 0, 0, W - R - kPartsListWidth, H - S, TRUE);
     ApplyZoom(*s.doc, s.view_state, ShellViewHost());
+}
+
+void ApplyZoomToView() {
+    Shell& s = TheShell();
+    ApplyZoom(*s.doc, s.view_state, ShellViewHost());
+    // Scroll bars that came or went changed the client area; where no size
+    // message told the view, it takes the new size now and centres the image
+    // for it, once.
+    RECT client{};
+    GetClientRect(s.view, &client);
+    if (client.right != s.view_state.client_width || client.bottom != s.view_state.client_height) {
+        ResizeView(s.view_state, ShellViewHost(), client.right, client.bottom);
+        ApplyZoom(*s.doc, s.view_state, ShellViewHost());
+    }
 }
 
 void ResetZoomControls() {

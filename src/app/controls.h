@@ -15,6 +15,9 @@ void CreatePartsList(HWND parent);
 void CreateRebar(HWND parent);  // with both toolbar bands
 void LayoutMainWindow(HWND main);
 
+// Applies the zoom field's percentage to the view.
+void ApplyZoomToView();
+
 // The controls' share of a zoom reset: slider at 100 and the field showing
 // "100" (whose change applies the zoom).
 void ResetZoomControls();
