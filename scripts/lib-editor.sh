@@ -133,12 +133,11 @@ editor_helper() {
 editor_capture() {
     sleep 0.5
     python3 - "$editor_root/scripts/x-capture" "$editor_screen_w" "$editor_screen_h" "$@" <<'EOF'
-import importlib.machinery, importlib.util, sys, time
+import importlib.machinery, sys, time, types
 
-loader = importlib.machinery.SourceFileLoader("x_capture", sys.argv[1])
-spec = importlib.util.spec_from_loader("x_capture", loader)
-xc = importlib.util.module_from_spec(spec)
-loader.exec_module(xc)
+# x-capture has no .py ending, so it is loaded from its path.
+xc = types.ModuleType("x_capture")
+importlib.machinery.SourceFileLoader("x_capture", sys.argv[1]).exec_module(xc)
 
 screen_w, screen_h = int(sys.argv[2]), int(sys.argv[3])
 output = sys.argv[4]

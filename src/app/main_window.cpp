@@ -6,13 +6,7 @@
 #include <commctrl.h>
 #include <htmlhelp.h>
 #include <shellapi.h>
-// GDI+ needs min and max before its own headers.
-#include <algorithm>
-namespace Gdiplus {
-using std::max;
-using std::min;
-}  // namespace Gdiplus
-#include <gdiplus.h>
+#include "app/gdiplus.h"
 
 #include "app/commands.h"
 #include "app/controls.h"

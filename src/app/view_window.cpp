@@ -3,13 +3,7 @@
 // (a drag or a click) and shows the Edit menu as its context menu.
 
 #include <windows.h>
-// GDI+ needs min and max before its own headers.
-#include <algorithm>
-namespace Gdiplus {
-using std::max;
-using std::min;
-}  // namespace Gdiplus
-#include <gdiplus.h>
+#include "app/gdiplus.h"
 
 #include <windowsx.h>
 

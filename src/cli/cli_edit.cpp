@@ -8,6 +8,7 @@
 #include "cli/cli.h"
 #include "cli/cli_notifier.h"
 #include "cli/cli_options.h"
+#include "cli/cli_view.h"
 #include "edit/edit_ops.h"
 #include "files/ykt_files.h"
 #include "view/render.h"
@@ -186,12 +187,7 @@ struct ViewSettings {
 bool RenderForPick(Document& doc, const ViewSettings& settings) {
     doc.direction = settings.direction;
     ViewState view;
-    ViewHost host;
-    host.zoom_text = [] { return std::string("100"); };
-    InitScrollBars(view, host);
-    ResizeView(view, host, settings.width, settings.height);
-    RenderScratch scratch;
-    return RenderModel(doc, view, scratch, host);
+    return RenderView(doc, view, settings.width, settings.height, 100);
 }
 
 // Runs the operations in order. Returns kOk, or the status to stop with.

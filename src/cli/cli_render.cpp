@@ -6,6 +6,7 @@
 #include "cli/cli.h"
 #include "cli/cli_notifier.h"
 #include "cli/cli_options.h"
+#include "cli/cli_view.h"
 #include "cli/png_file.h"
 #include "files/ykt_files.h"
 #include "view/render.h"
@@ -107,13 +108,7 @@ int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
     doc->parts_selection = o.parts;
 
     ViewState view;
-    ViewHost host;
-    const std::string zoom = std::to_string(o.zoom);
-    host.zoom_text = [&zoom] { return zoom; };
-    InitScrollBars(view, host);
-    ResizeView(view, host, o.width, o.height);
-    RenderScratch scratch;
-    if (!RenderModel(*doc, view, scratch, host)) {
+    if (!RenderView(*doc, view, o.width, o.height, o.zoom)) {
         err << "torvel-cli: 画像を作成できません\n";
         return kFailed;
     }
