@@ -19,10 +19,12 @@ enum class MessageId {
     CannotSaveFile,    // the writer could not write it completely
     PartsLimitWarning, // this split brings parts + units to the limit
     NothingSelected,   // no face has all its corners selected
-    OutOfMemory,       // an edit could not get its working memory
+    OutOfMemory,       // an operation could not get its working memory
+    FileTruncated,     // a binary file ended early; what was read so far stands
+    FatalFault,        // the program hit an internal fault and ends
 };
 
-enum class MessageIcon { None, Error };
+enum class MessageIcon { None, Error, Warning };
 
 struct UserMessage {
     MessageId id;

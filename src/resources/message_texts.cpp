@@ -27,6 +27,10 @@ std::string MessageText(MessageId id) {
         return "選択されている頂点はありません";
     case MessageId::OutOfMemory:
         return "メモリが不足しています";
+    case MessageId::FileTruncated:
+        return "ファイルが途中で終わっています。\n読み込めなかったデータがあります。";
+    case MessageId::FatalFault:
+        return "内部エラーが発生しました。TORVEL を終了します。";
     }
     return {};
 }
@@ -35,7 +39,10 @@ MessageIcon MessageIconOf(MessageId id) {
     switch (id) {
     case MessageId::CannotCreateFile:
     case MessageId::CannotSaveFile:
+    case MessageId::FatalFault:
         return MessageIcon::Error;
+    case MessageId::FileTruncated:
+        return MessageIcon::Warning;
     default:
         return MessageIcon::None;
     }
