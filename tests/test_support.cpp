@@ -79,16 +79,13 @@ std::string SamplePath(const std::string& name) {
 bool ReadText(Document& doc, const std::string& text, Recorder* recorder) {
     Recorder local;
     Recorder& r = recorder != nullptr ? *recorder : local;
-    InputBytes in = InputBytes::FromMemory(
-        {reinterpret_cast<const uint8_t*>(text.data()), text.size()});
-    return ReadYktText(doc, in, r.notifier());
+    return ReadYktText(doc, {reinterpret_cast<const uint8_t*>(text.data()), text.size()}, r.notifier());
 }
 
 bool ReadBinary(Document& doc, const std::vector<uint8_t>& bytes, Recorder* recorder) {
     Recorder local;
     Recorder& r = recorder != nullptr ? *recorder : local;
-    InputBytes in = InputBytes::FromMemory(bytes);
-    return ReadYktBinary(doc, in, r.notifier());
+    return ReadYktBinary(doc, bytes, r.notifier());
 }
 
 namespace {

@@ -7,8 +7,10 @@
 #include <bit>
 #include <cstring>
 #include <new>
+#include <string>
 #include <string_view>
 
+#include "files/model_bytes.h"
 #include "files/ykt_files.h"
 
 namespace torvel {
@@ -18,14 +20,34 @@ static_assert(std::endian::native == std::endian::little,
 
 namespace {
 
+// The whole file in memory and the read position in it.
+struct Input {
+    const uint8_t* data;
+    uint64_t size;
+    uint64_t position = 0;
+
+    uint64_t Remaining() const { return size - position; }
+    bool Read(void* dst, uint64_t n) {
+        if (n > Remaining()) return false;
+        if (n != 0) std::memcpy(dst, data + position, static_cast<size_t>(n));
+        position += n;
+        return true;
+    }
+    bool Skip(uint64_t n) {
+        if (n > Remaining()) return false;
+        position += n;
+        return true;
+    }
+};
+
 // Reads inside one record's data; any read past its end is an error.
 struct RecordData {
-    InputBytes& in;
+    Input& in;
     uint64_t left;
     bool ok = true;
 
     bool Bytes(void* dst, uint64_t n) {
-        if (!ok || n > left || !in.Read(dst, static_cast<size_t>(n))) return ok = false;
+        if (!ok || n > left || !in.Read(dst, n)) return ok = false;
         left -= n;
         return true;
     }
@@ -53,25 +75,125 @@ struct RecordData {
     }
 };
 
-// A count that sizes an array must fit the bytes still to come: every entry
-// takes at least one byte of the file.
-bool CountFits(int32_t count, const RecordData& data) {
-    return count >= 0 && static_cast<uint64_t>(count) <= data.in.Remaining() + data.left;
-}
-
 int32_t CapCount(int32_t count) {
     return count >= kTableSize ? kMaxCount : count;
 }
 
-enum class Outcome { Ok, Fail };
+// The records the reader knows. An unknown name is skipped by its size.
+enum class RecordId {
+    Unknown,
+    Version,
+    PartsCount,
+    MotionCount,
+    UnitCount,
+    TotalVertexCount,
+    TotalFaceCount,
+    TotalCorner,
+    TotalCenter,
+    TextureAll,
+    PartsName,
+    Corner,
+    Center,
+    Material,
+    TextureFile,
+    TextureMapFlag,
+    TextureMapParam,
+    VertexCount,
+    FaceCount,
+    Vertices,
+    Normals,
+    TextureMap,
+    Faces,
+    UnitBasis,
+    Parent,
+    UnitAngle,
+    UnitTranslation,
+    Blend,
+    AnimCount,
+    AnimData,
+};
+
+constexpr struct {
+    std::string_view name;
+    RecordId id;
+} kRecords[] = {
+    {"version", RecordId::Version},
+    {"parts_count", RecordId::PartsCount},
+    {"motion_count", RecordId::MotionCount},
+    {"unit_count", RecordId::UnitCount},
+    {"total_vertex_count", RecordId::TotalVertexCount},
+    {"total_face_count", RecordId::TotalFaceCount},
+    {"total_corner", RecordId::TotalCorner},
+    {"total_center", RecordId::TotalCenter},
+    {"texture_all", RecordId::TextureAll},
+    {"parts_name", RecordId::PartsName},
+    {"corner", RecordId::Corner},
+    {"center", RecordId::Center},
+    {"material", RecordId::Material},
+    {"texture_file", RecordId::TextureFile},
+    {"texture_map_flag", RecordId::TextureMapFlag},
+    {"texture_map_param", RecordId::TextureMapParam},
+    {"vertex_count", RecordId::VertexCount},
+    {"face_count", RecordId::FaceCount},
+    {"vertices", RecordId::Vertices},
+    {"normals", RecordId::Normals},
+    {"texture_map", RecordId::TextureMap},
+    {"faces", RecordId::Faces},
+    {"unit_basis", RecordId::UnitBasis},
+    {"parent", RecordId::Parent},
+    {"unit_angle", RecordId::UnitAngle},
+    {"unit_translation", RecordId::UnitTranslation},
+    {"blend", RecordId::Blend},
+    {"anim_count", RecordId::AnimCount},
+    {"anim_data", RecordId::AnimData},
+};
+
+constexpr size_t kShortestName = 5;   // "faces", "blend"
+constexpr size_t kLongestName = 18;   // "total_vertex_count"
+
+// Files of millions of empty or unknown records must stay cheap, so most
+// names are rejected by their length alone.
+RecordId FindRecord(std::string_view name) {
+    if (name.size() < kShortestName || name.size() > kLongestName) return RecordId::Unknown;
+    for (const auto& r : kRecords) {
+        if (r.name == name) return r.id;
+    }
+    return RecordId::Unknown;
+}
+
+std::string Offset(uint64_t at) {
+    return std::to_string(at);
+}
 
 struct BinaryReader {
     Document& doc;
     const Notifier& notifier;
+    ReadReport* report;
+    // Why the current record was refused, when more can be said than that its
+    // data ran out.
+    std::string why;
+    // Places for the report: where the data of the last faces, vertex_count
+    // and face_count records began.
+    uint64_t faces_at = 0;
+    uint64_t vertex_count_at = 0;
+    uint64_t face_count_at = 0;
 
-    Outcome Record(std::string_view name, RecordData& d);
+    bool Record(RecordId id, RecordData& d);
     bool Offsets(int32_t* offsets, RecordData& d);
+    // A count that sizes an array must fit the bytes still to come: every
+    // entry takes at least one byte of the file.
+    bool CountFits(int32_t count, const RecordData& d, const char* what);
+    ModelPlaces Places() const;
 };
+
+bool BinaryReader::CountFits(int32_t count, const RecordData& d, const char* what) {
+    if (count >= 0 && static_cast<uint64_t>(count) <= d.in.Remaining() + d.left) return true;
+    if (report != nullptr) {
+        why = std::string(what) + "数 " + std::to_string(count) +
+              (count < 0 ? " は負です" : " がファイルの残りの大きさを超えています");
+    }
+    return false;
+}
 
 bool BinaryReader::Offsets(int32_t* offsets, RecordData& d) {
     offsets[0] = 0;
@@ -79,13 +201,29 @@ bool BinaryReader::Offsets(int32_t* offsets, RecordData& d) {
         int32_t count = 0;
         if (!d.Int(count)) return false;
         const int64_t sum = int64_t{offsets[i]} + count;
-        if (sum < INT32_MIN || sum > INT32_MAX) return false;
+        if (sum < INT32_MIN || sum > INT32_MAX) {
+            why = "パーツ " + std::to_string(i) + " までの合計が 32 ビットを超えます";
+            return false;
+        }
         offsets[i + 1] = static_cast<int32_t>(sum);
     }
     return true;
 }
 
-Outcome BinaryReader::Record(std::string_view name, RecordData& d) {
+ModelPlaces BinaryReader::Places() const {
+    ModelPlaces places;
+    const auto at = [](const char* name, uint64_t offset) {
+        return std::string("記録 \"") + name + "\" (位置 " + Offset(offset) + "): ";
+    };
+    places.face = [this, at](int64_t face) {
+        return at("faces", faces_at + sizeof(Face) * static_cast<uint64_t>(face));
+    };
+    places.vertex_count = [this, at](int) { return at("vertex_count", vertex_count_at); };
+    places.face_count = [this, at](int) { return at("face_count", face_count_at); };
+    return places;
+}
+
+bool BinaryReader::Record(RecordId id, RecordData& d) {
     // Loops over parts, units and motions use the counts as far as the
     // tables reach; negative counts make them empty.
     const int P = doc.parts_count > 0 ? doc.parts_count : 0;
@@ -94,85 +232,117 @@ Outcome BinaryReader::Record(std::string_view name, RecordData& d) {
     const size_t N = doc.vertices.size();
     bool good = true;
 
-    if (name == "version") {
+    switch (id) {
+    case RecordId::Unknown:
+        break;  // its data is skipped by the caller
+    case RecordId::Version:
         good = d.String(doc.version, sizeof doc.version);
-    } else if (name == "parts_count") {
+        break;
+    case RecordId::PartsCount:
         good = d.Int(doc.parts_count);
         if (good && doc.parts_count >= kTableSize) {
             ShowMessage(notifier, MessageId::TooManyParts);
-            return Outcome::Fail;
+            why = "パーツ数 " + std::to_string(doc.parts_count) + " は " + std::to_string(kMaxCount) + " までです";
+            return false;
         }
-    } else if (name == "motion_count") {
+        break;
+    case RecordId::MotionCount:
         good = d.Int(doc.motion_count);
         doc.motion_count = CapCount(doc.motion_count);
-    } else if (name == "unit_count") {
+        break;
+    case RecordId::UnitCount:
         good = d.Int(doc.unit_count);
         doc.unit_count = CapCount(doc.unit_count);
-    } else if (name == "total_vertex_count") {
-        good = d.Int(doc.total_vertex_count) && CountFits(doc.total_vertex_count, d);
+        break;
+    case RecordId::TotalVertexCount:
+        good = d.Int(doc.total_vertex_count) && CountFits(doc.total_vertex_count, d, "頂点");
         if (good) AllocateVertexArrays(doc, doc.total_vertex_count);
-    } else if (name == "total_face_count") {
-        good = d.Int(doc.total_face_count) && CountFits(doc.total_face_count, d);
+        break;
+    case RecordId::TotalFaceCount:
+        good = d.Int(doc.total_face_count) && CountFits(doc.total_face_count, d, "面");
         if (good) AllocateFaceArray(doc, doc.total_face_count);
-    } else if (name == "total_corner") {
+        break;
+    case RecordId::TotalCorner:
         good = d.Vec(doc.total_corner_min) && d.Vec(doc.total_corner_max);
-    } else if (name == "total_center") {
+        break;
+    case RecordId::TotalCenter:
         good = d.Vec(doc.total_center);
-    } else if (name == "texture_all") {
+        break;
+    case RecordId::TextureAll:
         good = d.Int(doc.texture_all);
-    } else if (name == "parts_name") {
+        break;
+    case RecordId::PartsName:
         for (int i = 0; i < P && good; ++i) good = d.String(doc.parts_name[i], kNameSize);
-    } else if (name == "corner") {
+        break;
+    case RecordId::Corner:
         for (int i = 0; i < P && good; ++i) good = d.Vec(doc.corner_min[i]) && d.Vec(doc.corner_max[i]);
-    } else if (name == "center") {
+        break;
+    case RecordId::Center:
         good = d.Bytes(doc.center, sizeof(Vec3) * static_cast<uint64_t>(P));
-    } else if (name == "material") {
+        break;
+    case RecordId::Material:
         good = d.Bytes(doc.material, sizeof(Material) * static_cast<uint64_t>(P));
-    } else if (name == "texture_file") {
+        break;
+    case RecordId::TextureFile:
         for (int i = 0; i < P && good; ++i) good = d.String(doc.texture_file[i], kTextureFileSize);
-    } else if (name == "texture_map_flag") {
+        break;
+    case RecordId::TextureMapFlag:
         good = d.Bytes(doc.texture_map_flag, 4 * static_cast<uint64_t>(P));
-    } else if (name == "texture_map_param") {
+        break;
+    case RecordId::TextureMapParam:
         for (int i = 0; i < P && good; ++i) {
             good = d.Int(doc.texture_map_param_int[i]) && d.Floats(doc.texture_map_param_p12[i], 2) &&
                    d.Floats(doc.texture_map_param_p34[i], 2);
         }
-    } else if (name == "vertex_count") {
+        break;
+    case RecordId::VertexCount:
+        vertex_count_at = d.in.position;
         good = Offsets(doc.vertex_offset, d);
-    } else if (name == "face_count") {
+        break;
+    case RecordId::FaceCount:
+        face_count_at = d.in.position;
         good = Offsets(doc.face_offset, d);
-    } else if (name == "vertices") {
+        break;
+    case RecordId::Vertices:
         good = d.Bytes(doc.vertices.data(), sizeof(Vec3) * static_cast<uint64_t>(N));
-    } else if (name == "normals") {
+        break;
+    case RecordId::Normals:
         good = d.Bytes(doc.normals.data(), sizeof(Vec3) * static_cast<uint64_t>(N));
-    } else if (name == "texture_map") {
-        // u and v alternate in the file; read them in blocks and split them.
-        float pairs[2 * 4096];
-        for (size_t k = 0; k < N && good;) {
-            const size_t count = N - k < 4096 ? N - k : 4096;
-            good = d.Floats(pairs, 2 * count);
-            for (size_t m = 0; m < count && good; ++m) {
-                doc.texture_map_u[k + m] = pairs[2 * m];
-                doc.texture_map_v[k + m] = pairs[2 * m + 1];
+        break;
+    case RecordId::TextureMap:
+        // u and v alternate in the file; split them straight from the buffer.
+        if (d.left < 8 * static_cast<uint64_t>(N)) {
+            good = d.ok = false;
+        } else {
+            const uint8_t* pairs = d.in.data + d.in.position;
+            for (size_t k = 0; k < N; ++k) {
+                std::memcpy(&doc.texture_map_u[k], pairs + 8 * k, 4);
+                std::memcpy(&doc.texture_map_v[k], pairs + 8 * k + 4, 4);
             }
-            k += count;
+            good = d.Skip(8 * static_cast<uint64_t>(N));
         }
-    } else if (name == "faces") {
+        break;
+    case RecordId::Faces:
+        faces_at = d.in.position;
         good = d.Bytes(doc.faces.data(), sizeof(Face) * static_cast<uint64_t>(doc.faces.size()));
-    } else if (name == "unit_basis") {
+        break;
+    case RecordId::UnitBasis:
         for (int j = 0; j < U && good; ++j) {
             good = d.Int(doc.unit_type[j]) && d.Vec(doc.unit_basis[j]);
             if (good && doc.unit_type[j] == 1) good = d.Bytes(doc.unit_basis_ext[j], 12);
             good = good && d.String(doc.unit_name[j], kNameSize);
         }
-    } else if (name == "parent") {
+        break;
+    case RecordId::Parent: {
         // P + U may reach 510 in a file; the table keeps the first 256 and
         // the load rule refuses such a model anyway.
         const int entries = P + U;
         const int kept = entries < kTableSize ? entries : kTableSize;
         good = d.Bytes(doc.parent, 4 * static_cast<uint64_t>(kept)) &&
                d.Skip(4 * static_cast<uint64_t>(entries - kept));
-    } else if (name == "unit_angle") {
+        break;
+    }
+    case RecordId::UnitAngle:
         for (int m = 0; m < M && good; ++m) {
             for (int j = 0; j < U && good; ++j) {
                 good = d.Int(doc.unit_angle[m][j][0]);
@@ -181,85 +351,135 @@ Outcome BinaryReader::Record(std::string_view name, RecordData& d) {
                 }
             }
         }
-    } else if (name == "unit_translation") {
+        break;
+    case RecordId::UnitTranslation:
         for (int m = 0; m < M && good; ++m) {
             good = d.Bytes(doc.unit_translation[m], 12 * static_cast<uint64_t>(U));
         }
         doc.has_translation = good;
-    } else if (name == "blend") {
+        break;
+    case RecordId::Blend:
         good = d.Floats(doc.blend.data(), N);
         doc.has_blend = good;
         for (int j = 0; j < U && good; ++j) {
             good = d.Int(doc.unit_blend_1[j]) && d.Int(doc.unit_blend_2[j]);
         }
-    } else if (name == "anim_count") {
+        break;
+    case RecordId::AnimCount:
         good = d.Int(doc.anim_count);
         doc.anim_count = CapCount(doc.anim_count);
         doc.has_anim = true;
-    } else if (name == "anim_data") {
+        break;
+    case RecordId::AnimData: {
         const int A = doc.anim_count > 0 ? doc.anim_count : 0;
         for (int k = 0; k < A && good; ++k) {
             Animation& a = doc.anim_data[k];
             good = d.Int(a.value1) && d.Int(a.value2) && d.Bytes(&a.value3, 1) &&
                    d.String(a.name, kAnimNameSize);
         }
+        break;
     }
-    // An unknown name falls through: its data is skipped by the caller.
-    return good ? Outcome::Ok : Outcome::Fail;
+    }
+    return good;
 }
 
-bool ReadRecords(Document& doc, InputBytes& in, const Notifier& notifier) {
+// The records in file order. A file that ends before its last record, or
+// inside a record, keeps what was read so far and is marked truncated.
+bool ReadRecords(BinaryReader& reader, Input& in) {
+    ReadReport* report = reader.report;
     char magic[4];
-    if (!in.Read(magic, 4) || std::memcmp(magic, "YKT", 4) != 0) return false;
+    if (!in.Read(magic, 4) || std::memcmp(magic, "YKT", 4) != 0) {
+        Report(report, "バイナリ形式の印 \"YKT\" と 0 のバイトで始まっていません");
+        return false;
+    }
     int32_t record_count = 0;
-    if (!in.Read(&record_count, 4)) return false;
+    if (!in.Read(&record_count, 4)) {
+        Report(report, "位置 4: 記録数の前でファイルが終わっています");
+        return false;
+    }
+    const auto truncated = [&](int32_t r, uint64_t at, std::string_view name) {
+        if (report == nullptr) return;
+        report->truncated = true;
+        std::string text = "位置 " + Offset(at) + ": ファイルが記録 " + std::to_string(r + 1) + " (全 " +
+                           std::to_string(record_count) + " 件)";
+        if (!name.empty()) text += " \"" + std::string(name) + "\"";
+        report->Add(text + " の途中で終わっています");
+    };
 
-    BinaryReader reader{doc, notifier};
-    char name[257];
     for (int32_t r = 0; r < record_count; ++r) {
+        const uint64_t at = in.position;
         int32_t name_length = 0;
-        if (!in.Read(&name_length, 4)) break;  // the file ends: records so far stand
-        if (name_length < 0) return false;
-        const size_t kept = name_length < 256 ? static_cast<size_t>(name_length) : 256;
-        if (!in.Read(name, kept)) break;
-        if (!in.Skip(static_cast<uint64_t>(name_length) - kept)) break;
-        name[kept] = '\0';
-        int32_t data_size = 0;
-        if (!in.Read(&data_size, 4)) break;
-        if (data_size < 0) return false;
-        if (static_cast<uint64_t>(data_size) > in.Remaining()) break;
-
-        // The name counts up to its first zero byte.
-        RecordData data{in, static_cast<uint64_t>(data_size)};
-        if (reader.Record(std::string_view(name, std::strlen(name)), data) == Outcome::Fail) {
+        if (!in.Read(&name_length, 4)) {
+            truncated(r, at, {});
+            break;
+        }
+        if (name_length < 0) {
+            Report(report, "位置 " + Offset(at) + ": 記録名の長さ " + std::to_string(name_length) + " は負です");
             return false;
         }
-        if (!data.Skip(data.left)) return false;
+        if (static_cast<uint64_t>(name_length) > in.Remaining()) {
+            truncated(r, at, {});
+            break;
+        }
+        // The name counts up to its first zero byte, and at most 256 bytes.
+        const char* raw = reinterpret_cast<const char*>(in.data + in.position);
+        const size_t kept = name_length < 256 ? static_cast<size_t>(name_length) : 256;
+        std::string_view name(raw, kept);
+        name = name.substr(0, name.find('\0'));
+        in.Skip(static_cast<uint64_t>(name_length));
+        int32_t data_size = 0;
+        if (!in.Read(&data_size, 4)) {
+            truncated(r, at, name);
+            break;
+        }
+        if (data_size < 0) {
+            Report(report, "記録 \"" + std::string(name) + "\" (位置 " + Offset(at) + "): データの大きさ " +
+                               std::to_string(data_size) + " は負です");
+            return false;
+        }
+        if (static_cast<uint64_t>(data_size) > in.Remaining()) {
+            truncated(r, at, name);
+            break;
+        }
+        RecordData data{in, static_cast<uint64_t>(data_size)};
+        reader.why.clear();
+        if (!reader.Record(FindRecord(name), data)) {
+            if (report != nullptr) {
+                report->Add("記録 \"" + std::string(name) + "\" (位置 " + Offset(at) + "): " +
+                            (reader.why.empty() ? "データ " + std::to_string(data_size) +
+                                                      " バイトでは中身が足りません"
+                                                : reader.why));
+            }
+            return false;
+        }
+        data.Skip(data.left);
     }
     return true;
 }
 
 }  // namespace
 
-bool ReadYktBinary(Document& doc, const char* path, const Notifier& notifier) {
+bool ReadYktBinary(Document& doc, const char* path, const Notifier& notifier, ReadReport* report) {
     ResetDocument(doc);
-    InputBytes input = InputBytes::FromFile(path);
-    if (!input.ok()) return false;
-    return ReadYktBinary(doc, input, notifier);
+    HeapArray<uint8_t> bytes;
+    if (!ReadModelBytes(path, bytes, report)) return false;
+    return ReadYktBinary(doc, bytes, notifier, report);
 }
 
-bool ReadYktBinary(Document& doc, InputBytes& input, const Notifier& notifier) {
+bool ReadYktBinary(Document& doc, std::span<const uint8_t> bytes, const Notifier& notifier, ReadReport* report) {
     ResetDocument(doc);
-    if (!input.ok()) return false;
+    BinaryReader reader{doc, notifier, report};
+    Input in{bytes.data(), bytes.size()};
     bool good;
     try {
-        good = ReadRecords(doc, input, notifier);
+        good = ReadRecords(reader, in);
     } catch (const std::bad_alloc&) {
         good = false;
+        if (report != nullptr) report->out_of_memory = true;
+        Report(report, "メモリが不足しています");
     }
-    good = input.Close() && good;
-    if (!good || doc.parts_count == 0 || doc.total_vertex_count == 0 ||
-        doc.total_face_count == 0 || !IsSoundModel(doc)) {
+    good = good && CheckModel(doc, report, report != nullptr ? reader.Places() : ModelPlaces{});
+    if (!good) {
         ResetDocument(doc);
         return false;
     }

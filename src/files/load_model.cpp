@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "files/model_bytes.h"
 #include "files/ykt_files.h"
 #include "platform/file_system.h"
 
@@ -23,10 +24,56 @@ void CopyPath(char* dst, const char* path) {
     dst[kept] = '\0';
 }
 
-// Parts and units share the parent table of 256 entries; a split appends a
-// parts, so a model must leave one entry free to load.
-bool WithinPartsLimit(const Document& doc) {
-    return doc.parts_count + doc.unit_count < kTableSize;
+// Parts and units share the parent table of 256 entries. A model that fills
+// it loads (a split then refuses to add a parts); one that needs more cannot
+// be held.
+bool WithinPartsLimit(const Document& doc, ReadReport* report) {
+    if (doc.parts_count + doc.unit_count <= kTableSize) return true;
+    Report(report, "パーツ数 " + std::to_string(doc.parts_count) + " とユニット数 " +
+                       std::to_string(doc.unit_count) + " の合計が " + std::to_string(kTableSize) +
+                       " を超えています");
+    return false;
+}
+
+bool LooksBinary(std::span<const uint8_t> bytes) {
+    return bytes.size() >= 4 && std::memcmp(bytes.data(), "YKT", 4) == 0;
+}
+
+// Both readers over the bytes, text first. The report keeps the reasons of
+// the form the file looks like: a file that starts like the binary form gets
+// the binary reader's reasons, any other the text reader's.
+bool ReadEitherForm(Document& doc, std::span<const uint8_t> bytes, const Notifier& notifier,
+                    ReadReport* report) {
+    doc.binary_form = false;
+    ReadReport text_report;
+    if (ReadYktText(doc, bytes, notifier, report != nullptr ? &text_report : nullptr)) {
+        if (report != nullptr) *report = std::move(text_report);
+        return true;
+    }
+    ReadReport binary_report;
+    const bool binary = ReadYktBinary(doc, bytes, notifier, report != nullptr ? &binary_report : nullptr);
+    if (report != nullptr) {
+        const bool out_of_memory = text_report.out_of_memory || binary_report.out_of_memory;
+        *report = binary || LooksBinary(bytes) ? std::move(binary_report) : std::move(text_report);
+        report->out_of_memory = !binary && out_of_memory;
+    }
+    if (!binary) return false;
+    doc.binary_form = true;
+    return true;
+}
+
+// The checks after a read, and the messages of a failed one.
+bool FinishLoad(Document& doc, bool read, ReadReport& report, const Notifier& notifier) {
+    if (!read) {
+        ShowMessage(notifier, report.out_of_memory ? MessageId::OutOfMemory : MessageId::LoadFailed);
+        return false;
+    }
+    if (!WithinPartsLimit(doc, &report)) {
+        ShowMessage(notifier, MessageId::PartsLimitReached);
+        return false;
+    }
+    if (report.truncated) ShowMessage(notifier, MessageId::FileTruncated);
+    return true;
 }
 
 }  // namespace
@@ -36,7 +83,9 @@ bool HasYktExtension(const char* path) {
     return dot != nullptr && EqualsIgnoringCase(dot + 1, "ykt");
 }
 
-bool LoadModelFile(Document& doc, const char* path, const Notifier& notifier) {
+bool LoadModelFile(Document& doc, const char* path, const Notifier& notifier, ReadReport* report) {
+    ReadReport own;
+    ReadReport& r = report != nullptr ? *report : own;
     doc.binary_form = false;
     if (!PathExists(path)) {
         ShowMessage(notifier, MessageId::FileMissing);
@@ -46,37 +95,25 @@ bool LoadModelFile(Document& doc, const char* path, const Notifier& notifier) {
         ShowMessage(notifier, MessageId::NotYktFile);
         return false;
     }
-    if (!ReadYktText(doc, path, notifier)) {
-        if (!ReadYktBinary(doc, path, notifier)) {
-            ShowMessage(notifier, MessageId::LoadFailed);
-            return false;
+    // The file is read once; both readers parse the same bytes.
+    bool read = false;
+    {
+        HeapArray<uint8_t> bytes;
+        if (ReadModelBytes(path, bytes, &r)) {
+            read = ReadEitherForm(doc, bytes, notifier, &r);
+        } else {
+            ResetDocument(doc);
         }
-        doc.binary_form = true;
     }
-    CopyPath(doc.file_name, path);
-    if (!WithinPartsLimit(doc)) {
-        ShowMessage(notifier, MessageId::PartsLimitReached);
-        return false;
-    }
-    return true;
+    if (read) CopyPath(doc.file_name, path);
+    return FinishLoad(doc, read, r, notifier);
 }
 
-bool LoadModelBytes(Document& doc, std::span<const uint8_t> bytes, const Notifier& notifier) {
-    doc.binary_form = false;
-    InputBytes text = InputBytes::FromMemory(bytes);
-    if (!ReadYktText(doc, text, notifier)) {
-        InputBytes binary = InputBytes::FromMemory(bytes);
-        if (!ReadYktBinary(doc, binary, notifier)) {
-            ShowMessage(notifier, MessageId::LoadFailed);
-            return false;
-        }
-        doc.binary_form = true;
-    }
-    if (!WithinPartsLimit(doc)) {
-        ShowMessage(notifier, MessageId::PartsLimitReached);
-        return false;
-    }
-    return true;
+bool LoadModelBytes(Document& doc, std::span<const uint8_t> bytes, const Notifier& notifier,
+                    ReadReport* report) {
+    ReadReport own;
+    ReadReport& r = report != nullptr ? *report : own;
+    return FinishLoad(doc, ReadEitherForm(doc, bytes, notifier, &r), r, notifier);
 }
 
 }  // namespace torvel

@@ -1,41 +1,107 @@
+#include <cinttypes>
+#include <cstdio>
+#include <string>
+
 #include "files/ykt_files.h"
 
 namespace torvel {
 
 namespace {
 
-bool OffsetsSound(const int32_t* offsets, int parts, int64_t total) {
-    if (offsets[0] != 0) return false;
+std::string Format(const char* format, auto... values) {
+    char text[256];
+    std::snprintf(text, sizeof text, format, values...);
+    return text;
+}
+
+std::string PlaceOf(const std::function<std::string(int)>& place, int parts) {
+    return place ? place(parts) : std::string();
+}
+
+// One problem found; false tells the caller to stop (nobody wants the list).
+bool Found(ReadReport* report, std::string text) {
+    if (report == nullptr) return false;
+    report->Add(std::move(text));
+    return true;
+}
+
+bool OffsetsSound(const int32_t* offsets, int parts, int64_t total, const char* what,
+                  const std::function<std::string(int)>& place, ReadReport* report) {
+    bool sound = true;
     for (int i = 0; i < parts; ++i) {
-        if (offsets[i + 1] < offsets[i]) return false;
+        if (offsets[i + 1] < offsets[i]) {
+            sound = false;
+            if (!Found(report, PlaceOf(place, i) + Format("パーツ %d の%s数 %" PRId64 " が負です", i, what,
+                                                          int64_t{offsets[i + 1]} - offsets[i]))) {
+                return false;
+            }
+        }
     }
-    return offsets[parts] == total;
+    if (offsets[0] != 0 || offsets[parts] != total) {
+        sound = false;
+        Found(report, PlaceOf(place, parts - 1) +
+                          Format("パーツごとの%s数の合計 %" PRId64 " が全体の%s数 %" PRId64 " と一致しません",
+                                 what, int64_t{offsets[parts]} - offsets[0], what, total));
+    }
+    return sound;
+}
+
+// Every face of parts i whose corner lies outside the parts, for the report.
+void ReportBadFaces(const Document& doc, int i, const ModelPlaces& places, ReadReport& report) {
+    const int32_t count = PartsVertexCount(doc, i);
+    for (int32_t k = 0; k < PartsFaceCount(doc, i); ++k) {
+        const int64_t face = int64_t{doc.face_offset[i]} + k;
+        const int32_t* v = doc.faces[static_cast<size_t>(face)].v;
+        for (int c = 0; c < 4; ++c) {
+            if (c == 3 && v[3] == -1) break;
+            if (v[c] >= 0 && v[c] < count) continue;
+            report.Add((places.face ? places.face(face) : std::string()) +
+                       Format("パーツ %d の面 %d が頂点 %d を使っていますが、このパーツの頂点は %d 個です", i, k,
+                              v[c], count));
+            break;
+        }
+    }
 }
 
 }  // namespace
 
-bool IsSoundModel(const Document& doc) {
+bool CheckModel(const Document& doc, ReadReport* report, const ModelPlaces& places) {
     const int P = doc.parts_count;
-    if (P < 1 || P > kMaxCount) return false;
-    if (doc.unit_count < 0 || doc.unit_count > kMaxCount) return false;
-    if (doc.motion_count < 0 || doc.motion_count > kMaxCount) return false;
-    if (doc.anim_count < 0 || doc.anim_count > kMaxCount) return false;
+    bool sound = true;
+    const auto problem = [&](std::string text) {
+        sound = false;
+        return Found(report, std::move(text));
+    };
+    if (P < 1 || P > kMaxCount) {
+        problem(P == 0 ? std::string("パーツ数がないか 0 です")
+                       : Format("パーツ数 %d は 1 から %d まででなければなりません", P, kMaxCount));
+        return false;
+    }
+    const struct {
+        int32_t count;
+        const char* what;
+    } counts[] = {{doc.unit_count, "ユニット"}, {doc.motion_count, "モーション"}, {doc.anim_count, "アニメーション"}};
+    for (const auto& c : counts) {
+        if ((c.count < 0 || c.count > kMaxCount) &&
+            !problem(Format("%s数 %d は 0 から %d まででなければなりません", c.what, c.count, kMaxCount))) {
+            return false;
+        }
+    }
     const int64_t N = doc.total_vertex_count;
     const int64_t F = doc.total_face_count;
-    if (N < 1 || F < 1) return false;
-    if (static_cast<int64_t>(doc.vertices.size()) != N ||
-        static_cast<int64_t>(doc.normals.size()) != N ||
-        static_cast<int64_t>(doc.blend.size()) != N ||
-        static_cast<int64_t>(doc.texture_map_u.size()) != N ||
-        static_cast<int64_t>(doc.texture_map_v.size()) != N ||
-        static_cast<int64_t>(doc.vertex_selection.size()) != N ||
-        static_cast<int64_t>(doc.vertex_visible.size()) != N ||
+    if (N < 1 && !problem("頂点がありません (全体の頂点数が 0)")) return false;
+    if (F < 1 && !problem("面がありません (全体の面数が 0)")) return false;
+    if (!sound) return false;
+    const auto sized = [N](const auto& array) { return static_cast<int64_t>(array.size()) == N; };
+    if (!sized(doc.vertices) || !sized(doc.normals) || !sized(doc.blend) || !sized(doc.texture_map_u) ||
+        !sized(doc.texture_map_v) || !sized(doc.vertex_selection) || !sized(doc.vertex_visible) ||
         static_cast<int64_t>(doc.faces.size()) != F) {
+        problem("頂点または面の配列が全体の件数と合いません");
         return false;
     }
-    if (!OffsetsSound(doc.vertex_offset, P, N) || !OffsetsSound(doc.face_offset, P, F)) {
-        return false;
-    }
+    const bool vertices = OffsetsSound(doc.vertex_offset, P, N, "頂点", places.vertex_count, report);
+    const bool faces = OffsetsSound(doc.face_offset, P, F, "面", places.face_count, report);
+    if (!vertices || !faces) return false;
     // Indices are compared as unsigned numbers, so a negative one is out of
     // range too; the loop has no early exit and stays branch-free.
     for (int i = 0; i < P; ++i) {
@@ -51,9 +117,17 @@ bool IsSoundModel(const Document& doc) {
                    (static_cast<uint32_t>(static_cast<uint32_t>(v[3]) >= count) &
                     static_cast<uint32_t>(v[3] != -1));
         }
-        if (bad != 0) return false;
+        if (bad != 0) {
+            if (report == nullptr) return false;
+            sound = false;
+            ReportBadFaces(doc, i, places, *report);
+        }
     }
-    return true;
+    return sound;
+}
+
+bool IsSoundModel(const Document& doc) {
+    return CheckModel(doc, nullptr, {});
 }
 
 }  // namespace torvel

@@ -4,11 +4,15 @@
 // While a state is set only tags of its own row or earlier rows are
 // recognised: a later row's tag is taken as data of the current block.
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "files/model_bytes.h"
 #include "files/scan_fields.h"
 #include "files/ykt_files.h"
 
@@ -110,25 +114,84 @@ TagMatch FindTag(std::string_view line) {
     return {};
 }
 
+// A run of consecutive face lines: the line of its first face and that
+// face's index. Face g lies on line first_line + (g - first_face) of the last
+// run that starts at or before it.
+struct FaceRun {
+    int64_t first_line;
+    int64_t first_face;
+};
+
+// Only the first runs are kept: a file that breaks its face lists up more
+// often than this gets no line numbers for its later faces.
+constexpr size_t kMaxFaceRuns = 4096;
+
 struct TextReader {
     Document& doc;
     const Notifier& notifier;
+    ReadReport* report;
     uint64_t file_size;
     int state = kNone;
-    int i = 0;       // parts: closing </polygon_mesh> lines seen so far
-    int64_t n = 0;   // next vertex line
-    int64_t f = 0;   // next face line
-    int j = 0;       // line within a list block
-    int ma = 0;      // angle blocks closed so far
-    int mt = 0;      // translation blocks closed so far
+    // Every counter grows by at most one per line, and every line takes at
+    // least one byte of the buffer, so none of them can overflow 64 bits.
+    int64_t line = 0;  // the line being read, from 1
+    int64_t i = 0;     // parts: closing </polygon_mesh> lines seen so far
+    int64_t n = 0;     // next vertex line
+    int64_t f = 0;     // next face line
+    int64_t j = 0;     // line within a list block
+    int64_t ma = 0;    // angle blocks closed so far
+    int64_t mt = 0;    // translation blocks closed so far
     bool failed = false;
+
+    // Places for the report.
+    int64_t vertex_count_line[kTableSize] = {};
+    int64_t face_count_line[kTableSize] = {};
+    std::vector<FaceRun> face_runs;
+    int64_t last_face_line = -1;
 
     void Line(const char* begin, const char* end);
     void Data(const char* begin, const char* end);
-    bool AllocateVertices();
-    bool AllocateFaces();
-    void AddCount(int32_t* offsets, const char* begin, const char* end);
+    bool AllocateVertices(const char* what);
+    bool AllocateFaces(const char* what);
+    void AddCount(int32_t* offsets, int64_t* count_lines, const char* what, const char* begin,
+                  const char* end);
+    void NoteFaceLine();
+    void Fail(const std::string& why);
+    std::string Place(int64_t at) const;
+    ModelPlaces Places() const;
 };
+
+std::string TextReader::Place(int64_t at) const {
+    return at > 0 ? std::to_string(at) + " 行目: " : std::string();
+}
+
+void TextReader::Fail(const std::string& why) {
+    failed = true;
+    Report(report, Place(line) + why);
+}
+
+void TextReader::NoteFaceLine() {
+    if (report == nullptr) return;
+    if (line != last_face_line + 1 && face_runs.size() < kMaxFaceRuns) face_runs.push_back({line, f});
+    last_face_line = line;
+}
+
+ModelPlaces TextReader::Places() const {
+    ModelPlaces places;
+    places.face = [this](int64_t face) {
+        // The last run starting at or before the face; it must still reach it.
+        auto run = std::upper_bound(face_runs.begin(), face_runs.end(), face,
+                                    [](int64_t g, const FaceRun& r) { return g < r.first_face; });
+        if (run == face_runs.begin()) return std::string();
+        const int64_t end = run == face_runs.end() ? f : run->first_face;
+        --run;
+        if (face >= end || (run + 1 == face_runs.end() && face_runs.size() == kMaxFaceRuns)) return std::string();
+        return Place(run->first_line + (face - run->first_face));
+    };
+    places.vertex_count = [this](int parts) { return Place(vertex_count_line[parts]); };
+    places.face_count = [this](int parts) { return Place(face_count_line[parts]); };
+    return places;
+}
 
 void TextReader::Line(const char* begin, const char* end) {
     // A zero byte ends the line as far as the conversions can see; otherwise
@@ -171,42 +234,47 @@ void TextReader::Line(const char* begin, const char* end) {
     state = kNone;
 }
 
-bool TextReader::AllocateVertices() {
-    const int32_t count = doc.total_vertex_count;
-    // Every vertex needs at least one line of its own, so a count above the
-    // file's size cannot describe this file; refuse it rather than ask for
-    // memory out of proportion to the input.
-    if (count < 0 || static_cast<uint64_t>(count) > file_size) return false;
-    try {
-        AllocateVertexArrays(doc, count);
-    } catch (const std::bad_alloc&) {
+// Every vertex and face needs at least one line of its own, so a count above
+// the file's size cannot describe this file; it is refused rather than
+// allowed to ask for memory out of proportion to the input.
+bool CountFitsFile(TextReader& r, int32_t count, const char* what) {
+    if (count < 0) {
+        r.Fail(std::string(what) + "数 " + std::to_string(count) + " は負です");
+        return false;
+    }
+    if (static_cast<uint64_t>(count) > r.file_size) {
+        r.Fail(std::string(what) + "数 " + std::to_string(count) + " がファイルの大きさ (" +
+               std::to_string(r.file_size) + " バイト) を超えています");
         return false;
     }
     return true;
 }
 
-bool TextReader::AllocateFaces() {
-    const int32_t count = doc.total_face_count;
-    if (count < 0 || static_cast<uint64_t>(count) > file_size) return false;
-    try {
-        AllocateFaceArray(doc, count);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+bool TextReader::AllocateVertices(const char* what) {
+    if (!CountFitsFile(*this, doc.total_vertex_count, what)) return false;
+    AllocateVertexArrays(doc, doc.total_vertex_count);
     return true;
 }
 
-void TextReader::AddCount(int32_t* offsets, const char* begin, const char* end) {
+bool TextReader::AllocateFaces(const char* what) {
+    if (!CountFitsFile(*this, doc.total_face_count, what)) return false;
+    AllocateFaceArray(doc, doc.total_face_count);
+    return true;
+}
+
+void TextReader::AddCount(int32_t* offsets, int64_t* count_lines, const char* what, const char* begin,
+                          const char* end) {
     if (i >= kTableSize) return;  // no parts slot left for this count
     ScanCursor c{begin, end};
     int32_t value = 0;
     if (!ScanInt(c, value)) return;
     const int64_t sum = int64_t{offsets[i]} + value;
     if (sum < INT32_MIN || sum > INT32_MAX) {
-        failed = true;
+        Fail(std::string("パーツ ") + std::to_string(i) + " までの" + what + "数の合計が 32 ビットを超えます");
         return;
     }
     offsets[i + 1] = static_cast<int32_t>(sum);
+    count_lines[i] = line;
 }
 
 void TextReader::Data(const char* begin, const char* end) {
@@ -219,22 +287,26 @@ void TextReader::Data(const char* begin, const char* end) {
     case kPartsCount:
         if (ScanInt(c, doc.parts_count) && doc.parts_count >= kTableSize) {
             ShowMessage(notifier, MessageId::TooManyParts);
-            failed = true;
+            Fail("パーツ数 " + std::to_string(doc.parts_count) + " は " + std::to_string(kMaxCount) + " までです");
         }
         break;
     case kMotionCount:
-        if (ScanInt(c, doc.motion_count) && doc.motion_count >= kTableSize) failed = true;
+        if (ScanInt(c, doc.motion_count) && doc.motion_count >= kTableSize) {
+            Fail("モーション数 " + std::to_string(doc.motion_count) + " は " + std::to_string(kMaxCount) + " までです");
+        }
         break;
     case kUnitCount:
-        if (ScanInt(c, doc.unit_count) && doc.unit_count >= kTableSize) failed = true;
+        if (ScanInt(c, doc.unit_count) && doc.unit_count >= kTableSize) {
+            Fail("ユニット数 " + std::to_string(doc.unit_count) + " は " + std::to_string(kMaxCount) + " までです");
+        }
         break;
     case kTotalVertexCount:
         ScanInt(c, doc.total_vertex_count);
-        if (!AllocateVertices()) failed = true;
+        AllocateVertices("頂点");
         break;
     case kTotalFaceCount:
         ScanInt(c, doc.total_face_count);
-        if (!AllocateFaces()) failed = true;
+        AllocateFaces("面");
         break;
     case kTotalCornerMin:
         ScanFloat(c, doc.total_corner_min.x) && ScanFloat(c, doc.total_corner_min.y) &&
@@ -310,7 +382,7 @@ void TextReader::Data(const char* begin, const char* end) {
         }
         break;
     case kVertexCount:
-        AddCount(doc.vertex_offset, begin, end);
+        AddCount(doc.vertex_offset, vertex_count_line, "頂点", begin, end);
         break;
     case kVertices:
         if (n < static_cast<int64_t>(doc.vertices.size())) {
@@ -327,9 +399,10 @@ void TextReader::Data(const char* begin, const char* end) {
         ++n;
         break;
     case kFaceCount:
-        AddCount(doc.face_offset, begin, end);
+        AddCount(doc.face_offset, face_count_line, "面", begin, end);
         break;
     case kFaces:
+        NoteFaceLine();
         if (f < static_cast<int64_t>(doc.faces.size())) {
             int32_t* v = doc.faces[static_cast<size_t>(f)].v;
             ScanInt(c, v[0]) && ScanInt(c, v[1]) && ScanInt(c, v[2]) && ScanInt(c, v[3]);
@@ -404,56 +477,58 @@ void TextReader::Data(const char* begin, const char* end) {
 
 }  // namespace
 
-bool ReadYktText(Document& doc, const char* path, const Notifier& notifier) {
+bool ReadYktText(Document& doc, const char* path, const Notifier& notifier, ReadReport* report) {
     ResetDocument(doc);
-    InputBytes input = InputBytes::FromFile(path);
-    if (!input.ok()) return false;
-    return ReadYktText(doc, input, notifier);
+    HeapArray<uint8_t> bytes;
+    if (!ReadModelBytes(path, bytes, report)) return false;
+    return ReadYktText(doc, bytes, notifier, report);
 }
 
-bool ReadYktText(Document& doc, InputBytes& input, const Notifier& notifier) {
+bool ReadYktText(Document& doc, std::span<const uint8_t> bytes, const Notifier& notifier, ReadReport* report) {
     ResetDocument(doc);
-    if (!input.ok()) return false;
     for (auto& p : doc.texture_map_param_p12) {
         p[0] = 1.0f;
         p[1] = 1.0f;
     }
 
-    TextReader reader{doc, notifier, input.Size()};
-    // A line may cross a chunk boundary; its start is kept in carry until
-    // its end arrives, so lines of any length are read whole.
-    std::string carry;
+    // The reader's tables are a few kilobytes; they live on the heap.
+    auto reader = std::make_unique<TextReader>(TextReader{doc, notifier, report, bytes.size()});
+    TextReader& r = *reader;
+    // Lines are parsed where they lie in the buffer, whatever their length.
+    const char* p = reinterpret_cast<const char*>(bytes.data());
+    const char* const end = p + bytes.size();
     try {
-        for (auto chunk = input.NextChunk(); !chunk.empty() && !reader.failed;
-             chunk = input.NextChunk()) {
-            const char* p = reinterpret_cast<const char*>(chunk.data());
-            const char* const end = p + chunk.size();
-            while (p < end && !reader.failed) {
-                const char* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
-                if (lf == nullptr) {
-                    carry.append(p, end);
-                    break;
-                }
-                if (carry.empty()) {
-                    reader.Line(p, lf);
-                } else {
-                    carry.append(p, lf);
-                    reader.Line(carry.data(), carry.data() + carry.size());
-                    carry.clear();
-                }
-                p = lf + 1;
-            }
-        }
-        if (!carry.empty() && !reader.failed) {
-            reader.Line(carry.data(), carry.data() + carry.size());
+        while (p < end && !r.failed) {
+            const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+            const char* const line_end = lf != nullptr ? lf : end;
+            ++r.line;
+            r.Line(p, line_end);
+            p = line_end + (lf != nullptr ? 1 : 0);
         }
     } catch (const std::bad_alloc&) {
-        reader.failed = true;
+        r.failed = true;
+        if (report != nullptr) report->out_of_memory = true;
+        Report(report, r.Place(r.line) + "メモリが不足しています");
     }
 
-    const bool closed = input.Close();
-    if (reader.failed || !closed || doc.parts_count == 0 || doc.total_vertex_count == 0 ||
-        doc.total_face_count == 0 || !IsSoundModel(doc)) {
+    if (!r.failed) {
+        const struct {
+            bool missing;
+            const char* text;
+        } required[] = {
+            {doc.parts_count == 0, "パーツ数 (<parts_count>) がないか 0 です"},
+            {doc.total_vertex_count == 0, "頂点数 (<total_vertex_count>) がないか 0 です"},
+            {doc.total_face_count == 0, "面数 (<total_face_count>) がないか 0 です"},
+        };
+        for (const auto& q : required) {
+            if (q.missing) {
+                r.failed = true;
+                Report(report, q.text);
+            }
+        }
+    }
+    if (!r.failed && !CheckModel(doc, report, report != nullptr ? r.Places() : ModelPlaces{})) r.failed = true;
+    if (r.failed) {
         ResetDocument(doc);
         return false;
     }

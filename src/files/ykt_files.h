@@ -3,44 +3,66 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
+#include <string>
 
-#include "files/input_bytes.h"
 #include "files/output_file.h"
+#include "files/read_report.h"
 #include "model/document.h"
 #include "model/notifier.h"
 
 namespace torvel {
 
-// The tagged text form. The reader always starts with ResetDocument and
-// leaves the Document empty whenever it fails.
-bool ReadYktText(Document& doc, const char* path, const Notifier& notifier);
-bool ReadYktText(Document& doc, InputBytes& input, const Notifier& notifier);
+// The readers parse bytes held whole in memory and always start with
+// ResetDocument; whenever they fail the Document is left empty. With a
+// report they also say why they failed, or what they could not read.
+
+// The tagged text form.
+bool ReadYktText(Document& doc, const char* path, const Notifier& notifier,
+                 ReadReport* report = nullptr);
+bool ReadYktText(Document& doc, std::span<const uint8_t> bytes, const Notifier& notifier,
+                 ReadReport* report = nullptr);
 bool WriteYktText(Document& doc, const char* path, const Notifier& notifier,
                   const OutputOps& ops = DefaultOutputOps());
 
 // The binary form of named records.
-bool ReadYktBinary(Document& doc, const char* path, const Notifier& notifier);
-bool ReadYktBinary(Document& doc, InputBytes& input, const Notifier& notifier);
+bool ReadYktBinary(Document& doc, const char* path, const Notifier& notifier,
+                   ReadReport* report = nullptr);
+bool ReadYktBinary(Document& doc, std::span<const uint8_t> bytes, const Notifier& notifier,
+                   ReadReport* report = nullptr);
 bool WriteYktBinary(Document& doc, const char* path, const Notifier& notifier,
                     const OutputOps& ops = DefaultOutputOps());
 
 // The version text a writer stores when the model has none.
 inline constexpr char kDefaultVersion[] = "1.61";
 
+// Where things lie in the file a model was read from, so that the report can
+// name the place: each gives the prefix of a report line ("12 行目: ").
+struct ModelPlaces {
+    std::function<std::string(int64_t face)> face;
+    std::function<std::string(int parts)> vertex_count;
+    std::function<std::string(int parts)> face_count;
+};
+
 // True when the Document holds a model that rendering and editing can trust:
 // counts within their limits, offset tables that start at 0, never decrease
-// and end at N and F, and every face index inside its parts.
+// and end at N and F, and every face index inside its parts. With a report,
+// every problem found is added to it.
+bool CheckModel(const Document& doc, ReadReport* report, const ModelPlaces& places);
 bool IsSoundModel(const Document& doc);
 
-// The loading rule: the path must exist and end in ".ykt" (any case); the
-// text form is tried first, then the binary form. Sets binary_form and
-// file_name, and refuses models whose parts and units exceed the combined
-// parent table. Every failure is reported through the notifier.
-bool LoadModelFile(Document& doc, const char* path, const Notifier& notifier);
+// The loading rule: the path must exist and end in ".ykt" (any case) and be a
+// regular file, read whole into memory; the text form is tried first, then
+// the binary form. Sets binary_form and file_name, and refuses models whose
+// parts and units do not fit the combined parent table. Every failure, and a
+// binary file that ended early, is reported through the notifier.
+bool LoadModelFile(Document& doc, const char* path, const Notifier& notifier,
+                   ReadReport* report = nullptr);
 
 // The same two readers over a buffer, without the path checks.
-bool LoadModelBytes(Document& doc, std::span<const uint8_t> bytes, const Notifier& notifier);
+bool LoadModelBytes(Document& doc, std::span<const uint8_t> bytes, const Notifier& notifier,
+                    ReadReport* report = nullptr);
 
 // The extension test alone: the text after the last '.' is "ykt" in any case.
 bool HasYktExtension(const char* path);

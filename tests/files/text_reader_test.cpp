@@ -250,3 +250,32 @@ TEST(ReadYktText, CountLinesPastTheLastPartsSlotAreIgnored) {
 
 }  // namespace
 }  // namespace torvel
+
+namespace torvel {
+namespace {
+
+// The report names the line a bad face stands on, also when the face list
+// is split over several blocks.
+TEST(ReadYktText, TheReportNamesTheLineOfABadFace) {
+    const struct {
+        const char* faces;
+        const char* reason;
+    } cases[] = {
+        {"<faces>\n0 1 2 -1\n0 1 7 -1\n</faces>", "30 行目: パーツ 0 の面 1 が頂点 7 を使っていますが、このパーツの頂点は 3 個です"},
+        {"<faces>\n0 1 2 -1\n</faces>\n<faces>\n0 1 7 -1\n</faces>", "32 行目: パーツ 0 の面 1 が頂点 7"},
+    };
+    for (const auto& c : cases) {
+        std::string text = Minimal();
+        text.replace(text.find("<total_face_count>\n1"), 20, "<total_face_count>\n2");
+        text.replace(text.find("<face_count>\n1"), 14, "<face_count>\n2");
+        text.replace(text.find("<faces>\n0 1 2 -1\n</faces>"), 25, c.faces);
+        auto doc = NewDocument();
+        ReadReport report;
+        EXPECT_FALSE(ReadYktText(*doc, test::Bytes(text), Notifier{}, &report));
+        ASSERT_EQ(report.problems.size(), 1u) << c.faces;
+        EXPECT_EQ(report.problems[0].rfind(c.reason, 0), 0u) << report.problems[0];
+    }
+}
+
+}  // namespace
+}  // namespace torvel

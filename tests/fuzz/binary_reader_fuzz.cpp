@@ -8,7 +8,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static auto doc = torvel::NewDocument();
     torvel::Notifier quiet;
-    torvel::InputBytes in = torvel::InputBytes::FromMemory({data, size});
-    if (torvel::ReadYktBinary(*doc, in, quiet) && !torvel::IsSoundModel(*doc)) std::abort();
+    if (torvel::ReadYktBinary(*doc, {data, size}, quiet) && !torvel::IsSoundModel(*doc)) std::abort();
     return 0;
 }

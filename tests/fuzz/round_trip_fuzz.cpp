@@ -64,22 +64,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     if (!WriteYktBinary(*original, "memory", quiet, ops)) Fail("binary", "write failed");
     const std::vector<uint8_t> binary = fuzz::WrittenBytes();
-    InputBytes binary_in = InputBytes::FromMemory(binary);
-    if (!ReadYktBinary(*back, binary_in, quiet)) Fail("binary", "read back failed");
+    if (!ReadYktBinary(*back, binary, quiet)) Fail("binary", "read back failed");
     const std::string binary_diff = test::DiffModels(*original, *back);
     if (!binary_diff.empty()) Fail("binary", binary_diff);
 
     if (!TextSafe(*original)) return 0;
     if (!WriteYktText(*original, "memory", quiet, ops)) Fail("text", "write failed");
     const std::vector<uint8_t> text = fuzz::WrittenBytes();
-    InputBytes text_in = InputBytes::FromMemory(text);
-    if (!ReadYktText(*back, text_in, quiet)) Fail("text", "read back failed");
+    if (!ReadYktText(*back, text, quiet)) Fail("text", "read back failed");
     const std::string text_diff = test::DiffStructure(*original, *back);
     if (!text_diff.empty()) Fail("text", text_diff);
     if (!WriteYktText(*back, "memory", quiet, ops)) Fail("text", "second write failed");
     const std::vector<uint8_t> text2 = fuzz::WrittenBytes();
-    InputBytes text2_in = InputBytes::FromMemory(text2);
-    if (!ReadYktText(*again, text2_in, quiet)) Fail("text", "second read failed");
+    if (!ReadYktText(*again, text2, quiet)) Fail("text", "second read failed");
     if (!WriteYktText(*again, "memory", quiet, ops)) Fail("text", "third write failed");
     if (fuzz::WrittenBytes() != text2) Fail("text", "text does not settle");
     return 0;
