@@ -7,6 +7,7 @@
 
 int main(int argc, char** argv) {
     torvel::PrepareUtf8Console();
+    torvel::InstallInterruptCleanup();
     std::vector<std::string> args(argv + 1, argv + argc);
     const int status = torvel::cli::RunCli(args, std::cout, std::cerr);
     std::cout.flush();

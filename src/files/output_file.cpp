@@ -21,7 +21,8 @@ int DefaultClose(std::FILE* file) {
 }
 
 const OutputOps kDefaultOps = {
-    CreateTempFileBeside, DefaultWrite, DefaultFlush, DefaultClose, ReplaceFileWith, RemoveFile,
+    ResolveSaveTarget, CreateTempFileBeside, DefaultWrite, DefaultFlush,
+    NameTempFile,      DefaultClose,         ReplaceFileWith, RemoveFile,
 };
 
 }  // namespace
@@ -30,9 +31,20 @@ const OutputOps& DefaultOutputOps() {
     return kDefaultOps;
 }
 
-OutputFile::OutputFile(const char* target, const OutputOps& ops) : ops_(ops), target_(target) {
+MessageId OutputFailureMessage(OutputError error) {
+    return error == OutputError::Create ? MessageId::CannotCreateFile : MessageId::CannotSaveFile;
+}
+
+OutputFile::OutputFile(const char* target, const OutputOps& ops) : ops_(ops) {
+    // The buffer even when nothing was created, so that writing into a
+    // failed file stays harmless.
     buffer_.resize(kBufferSize);
-    file_ = ops_.create_temp(target, temp_);
+    if (!ops_.resolve(target, file_path_)) {
+        error_ = OutputError::Refused;
+        return;
+    }
+    file_ = ops_.create_temp(file_path_.c_str(), temp_);
+    if (file_ == nullptr) error_ = OutputError::Create;
 }
 
 OutputFile::~OutputFile() {
@@ -65,13 +77,18 @@ bool OutputFile::Commit() {
     Drain();
     bool good = !failed_;
     good = good && ops_.flush(file_) == 0;
+    // An unnamed file gets its name while still open (it can only be named
+    // through its handle), and is closed before it replaces anything, so
+    // that a failing close leaves the old file in place.
+    good = good && ops_.name_temp(file_, file_path_.c_str(), temp_);
     std::FILE* f = file_;
     file_ = nullptr;
     good = ops_.close(f) == 0 && good;
-    good = good && ops_.replace(temp_.c_str(), target_.c_str());
+    good = good && ops_.replace(temp_.c_str(), file_path_.c_str());
     if (!good) {
-        ops_.remove(temp_.c_str());
+        if (!temp_.empty()) ops_.remove(temp_.c_str());
         temp_.clear();
+        error_ = OutputError::Write;
         return false;
     }
     committed_ = true;

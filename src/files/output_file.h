@@ -1,7 +1,8 @@
-// The writers' output layer: a buffered file that is written under a
-// temporary name beside the target and moved over the target only after
-// everything was written and closed. Each step goes through OutputOps, so
-// tests can make any one of them fail.
+// The writers' output layer: a buffered file that is written as a temporary
+// file beside the file it replaces and moved over it only after everything
+// was written and closed. A save to a link replaces the file the link names;
+// a target that is no regular file is refused before anything is created.
+// Each step goes through OutputOps, so tests can make any one of them fail.
 #pragma once
 
 #include <cstddef>
@@ -10,24 +11,41 @@
 #include <string>
 #include <vector>
 
+#include "model/notifier.h"
+
 namespace torvel {
 
 struct OutputOps {
-    // Creates a new, empty file beside target and returns it open for binary
-    // writing, with its name in temp_path; nullptr on failure.
-    std::FILE* (*create_temp)(const char* target, std::string& temp_path);
+    // Finds the file a save to target replaces (links followed) in file;
+    // false when target must not be replaced (not a regular file).
+    bool (*resolve)(const char* target, std::string& file);
+    // Creates a new, empty file beside file and returns it open for binary
+    // writing, with its name in temp_path (left empty for a file without a
+    // name); nullptr on failure.
+    std::FILE* (*create_temp)(const char* file, std::string& temp_path);
     // Returns the number of bytes written.
-    size_t (*write)(const void* data, size_t size, std::FILE* file);
-    int (*flush)(std::FILE* file);   // 0 on success
-    int (*close)(std::FILE* file);   // 0 on success
-    // Moves temp over target, replacing target if it exists.
-    bool (*replace)(const char* temp, const char* target);
+    size_t (*write)(const void* data, size_t size, std::FILE* temp);
+    int (*flush)(std::FILE* temp);   // 0 on success
+    // Gives a temporary file without a name one beside file, in temp_path.
+    bool (*name_temp)(std::FILE* temp, const char* file, std::string& temp_path);
+    int (*close)(std::FILE* temp);   // 0 on success
+    // Moves temp over file, replacing file if it exists.
+    bool (*replace)(const char* temp, const char* file);
     void (*remove)(const char* path);
 };
 
 const OutputOps& DefaultOutputOps();
 
-enum class OutputError { None, Create, Write };
+enum class OutputError {
+    None,
+    Refused,  // the target exists and is not a regular file
+    Create,   // no temporary file could be created
+    Write,    // writing, closing or moving the file into place failed
+};
+
+// What a save tells the user when its output failed: the one mapping from
+// output failures to messages.
+MessageId OutputFailureMessage(OutputError error);
 
 class OutputFile {
 public:
@@ -36,7 +54,10 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
+    // False when the target was refused or no temporary file could be
+    // created; error() says which.
     bool created() const { return file_ != nullptr; }
+    OutputError error() const { return error_; }
 
     void Write(const void* data, size_t size) {
         if (size <= buffer_.size() - used_) {
@@ -58,8 +79,9 @@ public:
     }
     void Advance(size_t n) { used_ += n; }
 
-    // Flushes, closes and moves the file into place. False when any step of
-    // the whole write failed; the target is then as it was before.
+    // Flushes, names, closes and moves the file into place. False when any
+    // step of the whole write failed; the target is then as it was before
+    // and no temporary file is left.
     bool Commit();
 
 private:
@@ -67,9 +89,10 @@ private:
     void Drain();
 
     const OutputOps& ops_;
-    std::string target_;
-    std::string temp_;
+    std::string file_path_;  // the file replaced: the target, links followed
+    std::string temp_;       // empty while the temporary file has no name
     std::FILE* file_ = nullptr;
+    OutputError error_ = OutputError::None;
     bool failed_ = false;
     bool committed_ = false;
     std::vector<char> buffer_;

@@ -205,7 +205,7 @@ bool WriteYktText(Document& doc, const char* path, const Notifier& notifier, con
     OutputFile out(path, ops);
     if (!out.created()) {
         SetWaitCursor(notifier, false);
-        ShowMessage(notifier, MessageId::CannotCreateFile);
+        ShowMessage(notifier, OutputFailureMessage(out.error()));
         return false;
     }
     if (doc.version[0] == '\0') std::memcpy(doc.version, kDefaultVersion, sizeof kDefaultVersion);
@@ -229,7 +229,7 @@ bool WriteYktText(Document& doc, const char* path, const Notifier& notifier, con
 
     const bool saved = out.Commit();
     SetWaitCursor(notifier, false);
-    if (!saved) ShowMessage(notifier, MessageId::CannotSaveFile);
+    if (!saved) ShowMessage(notifier, OutputFailureMessage(out.error()));
     return saved;
 }
 

@@ -2,9 +2,11 @@
 // was there stays byte for byte, and no temporary file is left behind.
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
+#include "platform/file_system.h"
 #include "test_support.h"
 
 namespace torvel {
@@ -13,7 +15,7 @@ namespace {
 using test::Recorder;
 using test::TempFolder;
 
-enum class Step { Create, Write, Flush, Close, Replace };
+enum class Step { Resolve, Create, Write, Flush, Name, Close, Replace };
 
 // Which call fails: the n-th call of one step. The operations are plain
 // function pointers, so the plan lives in one place the test owns.
@@ -21,6 +23,7 @@ struct FaultPlan {
     Step step = Step::Create;
     int nth = -1;  // -1: nothing fails
     int writes = 0;
+    bool named = false;  // the temporary file has a name from the start
 } plan;
 
 bool Fails(Step step) {
@@ -31,8 +34,13 @@ bool Fails(Step step) {
 
 OutputOps FaultyOps() {
     OutputOps ops = DefaultOutputOps();
+    ops.resolve = [](const char* target, std::string& file) {
+        if (Fails(Step::Resolve)) return false;
+        return DefaultOutputOps().resolve(target, file);
+    };
     ops.create_temp = [](const char* target, std::string& temp) -> std::FILE* {
         if (Fails(Step::Create)) return nullptr;
+        if (plan.named) return CreateNamedTempFileBeside(target, temp);
         return DefaultOutputOps().create_temp(target, temp);
     };
     ops.write = [](const void* data, size_t size, std::FILE* f) -> size_t {
@@ -45,6 +53,10 @@ OutputOps FaultyOps() {
     ops.flush = [](std::FILE* f) {
         const int r = DefaultOutputOps().flush(f);
         return Fails(Step::Flush) ? EOF : r;
+    };
+    ops.name_temp = [](std::FILE* f, const char* file, std::string& temp) {
+        if (Fails(Step::Name)) return false;
+        return DefaultOutputOps().name_temp(f, file, temp);
     };
     ops.close = [](std::FILE* f) {
         const int r = DefaultOutputOps().close(f);
@@ -98,15 +110,18 @@ int CountWrites(Writer write, Document& doc, const TempFolder& folder) {
 TEST(SaveFaults, EveryFailingStepKeepsThePreviousFileAndLeavesNoTemporary) {
     auto doc = LargeModel();
     for (const WriterCase& writer : kWriters) {
-        for (const bool overwrite : {false, true}) {
+        for (const auto [overwrite, named] : {std::pair{false, false}, std::pair{true, false},
+                                              std::pair{false, true}, std::pair{true, true}}) {
             TempFolder folder;
             const int writes = CountWrites(writer.write, *doc, folder);
             ASSERT_GE(writes, 2) << writer.name;
-            std::vector<FaultPlan> plans = {{Step::Create, 0, 0}, {Step::Flush, 0, 0},
-                                            {Step::Close, 0, 0}, {Step::Replace, 0, 0}};
+            std::vector<FaultPlan> plans = {{Step::Resolve, 0, 0}, {Step::Create, 0, 0},
+                                            {Step::Flush, 0, 0},   {Step::Name, 0, 0},
+                                            {Step::Close, 0, 0},   {Step::Replace, 0, 0}};
             for (int k = 0; k < writes; ++k) plans.push_back({Step::Write, k, 0});
             for (const FaultPlan& p : plans) {
                 SCOPED_TRACE(std::string(writer.name) + (overwrite ? " overwrite" : " first save") +
+                             (named ? " named" : "") +
                              " step " + std::to_string(static_cast<int>(p.step)) + " #" +
                              std::to_string(p.nth));
                 const std::string target = folder.Path("model.ykt");
@@ -114,8 +129,11 @@ TEST(SaveFaults, EveryFailingStepKeepsThePreviousFileAndLeavesNoTemporary) {
                 if (overwrite) test::WriteBytes(target, before);
 
                 plan = p;
+                plan.named = named;
                 Recorder r;
                 EXPECT_FALSE(writer.write(*doc, target.c_str(), r.notifier(), FaultyOps()));
+                // A refused target is no failure to create: the file is
+                // there, it just must not be replaced.
                 const MessageId expected =
                     p.step == Step::Create ? MessageId::CannotCreateFile : MessageId::CannotSaveFile;
                 EXPECT_EQ(r.ids(), std::vector<MessageId>{expected});

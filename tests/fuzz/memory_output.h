@@ -17,6 +17,10 @@ inline std::vector<uint8_t>& WrittenBytes() {
 
 inline OutputOps MemoryOutputOps() {
     OutputOps ops{};
+    ops.resolve = [](const char* target, std::string& file) {
+        file = target;
+        return true;
+    };
     ops.create_temp = [](const char*, std::string& temp) -> std::FILE* {
         WrittenBytes().clear();
         temp = "memory";
@@ -30,6 +34,7 @@ inline OutputOps MemoryOutputOps() {
         return size;
     };
     ops.flush = [](std::FILE*) { return 0; };
+    ops.name_temp = [](std::FILE*, const char*, std::string&) { return true; };
     ops.close = [](std::FILE*) { return 0; };
     ops.replace = [](const char*, const char*) { return true; };
     ops.remove = [](const char*) {};
