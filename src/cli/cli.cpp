@@ -1,5 +1,9 @@
 #include "cli/cli.h"
 
+#include <new>
+
+#include "resources/message_texts.h"
+
 namespace torvel::cli {
 
 namespace {
@@ -12,12 +16,11 @@ constexpr char kUsageText[] =
     "  convert INPUT OUTPUT --to text|binary  モデルを別の形式で保存します\n"
     "  render MODEL OUTPUT.png [オプション]    ワイヤーフレームを PNG に書き出します\n"
     "  edit INPUT OUTPUT 操作...             選択と編集を行って保存します\n"
+    "  check MODEL                          ファイルの問題を場所とともにすべて表示します\n"
     "\n"
     "各コマンドの詳しい説明: torvel-cli <コマンド> --help\n";
 
-}  // namespace
-
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.empty()) {
         err << kUsageText;
         return kUsage;
@@ -32,8 +35,23 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (command == "convert") return RunConvert(rest, out, err);
     if (command == "render") return RunRender(rest, out, err);
     if (command == "edit") return RunEdit(rest, out, err);
+    if (command == "check") return RunCheck(rest, out, err);
     err << "torvel-cli: 不明なコマンドです: " << command << "\n\n" << kUsageText;
     return kUsage;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    // An allocation that fails anywhere ends the command with the editor's
+    // message. Every OUTPUT is written last, through a temporary file that is
+    // removed unless the write completes, so nothing half-done is left.
+    try {
+        return RunCommand(args, out, err);
+    } catch (const std::bad_alloc&) {
+        err << "torvel-cli: " << MessageText(MessageId::OutOfMemory) << '\n';
+        return kFailed;
+    }
 }
 
 }  // namespace torvel::cli

@@ -19,5 +19,6 @@ int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunEdit(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace torvel::cli

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/cli_load.h"
 #include "cli/cli_notifier.h"
 #include "files/ykt_files.h"
 
@@ -50,7 +51,7 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
     }
     const Notifier notifier = StderrNotifier(err);
     auto doc = NewDocument();
-    if (!LoadModelFile(*doc, paths[0].c_str(), notifier)) return kFailed;
+    if (!LoadForCli(*doc, paths[0].c_str(), notifier, err)) return kFailed;
     const bool saved = form == "text" ? WriteYktText(*doc, paths[1].c_str(), notifier)
                                       : WriteYktBinary(*doc, paths[1].c_str(), notifier);
     return saved ? kOk : kFailed;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/cli_load.h"
 #include "cli/cli_notifier.h"
 #include "cli/cli_options.h"
 #include "cli/cli_view.h"
@@ -24,6 +25,7 @@ constexpr char kEditHelp[] =
     "保存の形式は INPUT と同じです (--to で変えられます)。\n"
     "編集画面が出すメッセージ (「選択されている頂点はありません」など) は標準エラーに\n"
     "出力されます。操作が断られても処理は続き、終了コードは 0 です。\n"
+    "メモリが足りなくなったときは OUTPUT を書かずに 1 を返します。\n"
     "\n"
     "ビューの設定 (次の選択に使われます):\n"
     "  --size WIDTHxHEIGHT  ビューの大きさ (既定: 800x600)\n"
@@ -190,6 +192,13 @@ bool RenderForPick(Document& doc, const ViewSettings& settings) {
     return RenderView(doc, view, settings.width, settings.height, 100);
 }
 
+// A model is always loaded here, so a missing snapshot or drawing means the
+// memory ran out.
+int OutOfMemory(const Notifier& notifier) {
+    ShowMessage(notifier, MessageId::OutOfMemory);
+    return kFailed;
+}
+
 // Runs the operations in order. Returns kOk, or the status to stop with.
 int RunOps(Document& doc, const std::vector<Op>& ops, const Notifier& notifier, std::ostream& err) {
     ViewSettings settings;
@@ -224,28 +233,25 @@ int RunOps(Document& doc, const std::vector<Op>& ops, const Notifier& notifier, 
             doc.deselect_mode = static_cast<uint8_t>(op.a);
             break;
         case OpKind::Pick:
-            if (!RenderForPick(doc, settings)) {
-                err << "torvel-cli: 画像を作成できません\n";
-                return kFailed;
-            }
+            if (!RenderForPick(doc, settings)) return OutOfMemory(notifier);
             doc.pick = {op.a, op.b, op.c, op.d};
             ApplyPickRectangle(doc, notifier);
             break;
         case OpKind::SplitParts:
-            TakeUndoSnapshot(doc);
+            if (!TakeUndoSnapshot(doc)) return OutOfMemory(notifier);
             SplitParts(doc, notifier);
             break;
         case OpKind::SplitFaces:
-            TakeUndoSnapshot(doc);
+            if (!TakeUndoSnapshot(doc)) return OutOfMemory(notifier);
             SplitFaces(doc, op.a, op.b, notifier);
-            RecomputeNormals(doc);
+            if (!RecomputeNormals(doc)) return OutOfMemory(notifier);
             break;
         case OpKind::Align:
-            TakeUndoSnapshot(doc);
+            if (!TakeUndoSnapshot(doc)) return OutOfMemory(notifier);
             AlignSelected(doc, op.a);
             break;
         case OpKind::WeightsOne:
-            TakeUndoSnapshot(doc);
+            if (!TakeUndoSnapshot(doc)) return OutOfMemory(notifier);
             SetSelectedWeights(doc);
             DeselectAll(doc, notifier);
             break;
@@ -272,11 +278,15 @@ int RunEdit(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         err << "torvel-cli: " << problem << "\n\n" << kEditHelp;
         return kUsage;
     }
-    const Notifier notifier = StderrNotifier(err);
+    // An operation that runs out of memory says so and is refused; the tool
+    // then fails without writing OUTPUT.
+    bool out_of_memory = false;
+    const Notifier notifier = StderrNotifier(err, &out_of_memory);
     auto doc = NewDocument();
-    if (!LoadModelFile(*doc, o.input.c_str(), notifier)) return kFailed;
+    if (!LoadForCli(*doc, o.input.c_str(), notifier, err)) return kFailed;
     const int status = RunOps(*doc, o.ops, notifier, err);
     if (status != kOk) return status;
+    if (out_of_memory) return kFailed;
     const bool binary = o.form.empty() ? doc->binary_form : o.form == "binary";
     const bool saved = binary ? WriteYktBinary(*doc, o.output.c_str(), notifier)
                               : WriteYktText(*doc, o.output.c_str(), notifier);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/cli_load.h"
 #include "cli/cli_notifier.h"
 #include "files/ykt_files.h"
 
@@ -160,7 +161,7 @@ int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return kUsage;
     }
     auto doc = NewDocument();
-    if (!LoadModelFile(*doc, path.c_str(), StderrNotifier(err))) return kFailed;
+    if (!LoadForCli(*doc, path.c_str(), StderrNotifier(err), err)) return kFailed;
     if (json) {
         PrintJson(*doc, out);
     } else {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/cli_load.h"
 #include "cli/cli_notifier.h"
 #include "cli/cli_options.h"
 #include "cli/cli_view.h"
@@ -98,7 +99,7 @@ int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
     }
     const Notifier notifier = StderrNotifier(err);
     auto doc = NewDocument();
-    if (!LoadModelFile(*doc, o.model.c_str(), notifier)) return kFailed;
+    if (!LoadForCli(*doc, o.model.c_str(), notifier, err)) return kFailed;
     if (o.parts > doc->parts_count) {
         err << "torvel-cli: パーツは 0 から " << doc->parts_count << " で指定してください\n";
         return kUsage;
@@ -108,8 +109,9 @@ int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
     doc->parts_selection = o.parts;
 
     ViewState view;
+    // Drawing fails only for want of memory.
     if (!RenderView(*doc, view, o.width, o.height, o.zoom)) {
-        err << "torvel-cli: 画像を作成できません\n";
+        ShowMessage(notifier, MessageId::OutOfMemory);
         return kFailed;
     }
     if (o.view) {

@@ -38,10 +38,14 @@ bool WritePng(const char* path, const uint32_t* argb, int32_t width, int32_t hei
         rgba[4 * k + 2] = static_cast<uint8_t>(p);
         rgba[4 * k + 3] = static_cast<uint8_t>(p >> 24);
     }
-    std::vector<uint8_t> png;
-    if (width <= 0 || height <= 0 ||
-        stbi_write_png_to_func(AppendBytes, &png, width, height, 4, rgba.data(), width * 4) == 0) {
+    if (width <= 0 || height <= 0) {
         ShowMessage(notifier, MessageId::CannotSaveFile);
+        return false;
+    }
+    // The encoder fails only when its own allocations do.
+    std::vector<uint8_t> png;
+    if (stbi_write_png_to_func(AppendBytes, &png, width, height, 4, rgba.data(), width * 4) == 0) {
+        ShowMessage(notifier, MessageId::OutOfMemory);
         return false;
     }
     OutputFile out(path, DefaultOutputOps());

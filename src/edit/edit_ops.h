@@ -62,10 +62,12 @@ void RecomputePartsBounds(Document& doc, int k);
 bool SplitFaces(Document& doc, int quad_pattern, int triangle_pattern, const Notifier& notifier);
 // Angle-weighted vertex normals of the whole model from its triangles (a
 // quadrilateral counts as two). Does nothing when parts_selection < 0.
-void RecomputeNormals(Document& doc);
+// False, with the normals as they were, when its working memory could not
+// be had.
+bool RecomputeNormals(Document& doc);
 // The same with the work shared by `threads` threads (RecomputeNormals picks
 // the number from the model's size); the result is the same for any number.
-void RecomputeNormalsInThreads(Document& doc, size_t threads);
+bool RecomputeNormalsInThreads(Document& doc, size_t threads);
 
 // --- Alignment and weights ---
 

@@ -72,39 +72,42 @@ constexpr size_t kVerticesPerThread = 1 << 17;
 
 }  // namespace
 
-void RecomputeNormals(Document& doc) {
+bool RecomputeNormals(Document& doc) {
     const size_t hardware = std::max(1u, std::thread::hardware_concurrency());
     const size_t n = doc.vertices.size();
-    RecomputeNormalsInThreads(doc, std::min({hardware, size_t{8}, std::max<size_t>(1, n / kVerticesPerThread)}));
+    return RecomputeNormalsInThreads(doc, std::min({hardware, size_t{8}, std::max<size_t>(1, n / kVerticesPerThread)}));
 }
 
-void RecomputeNormalsInThreads(Document& doc, size_t threads) {
-    if (doc.parts_selection < 0) return;
+bool RecomputeNormalsInThreads(Document& doc, size_t threads) {
+    if (doc.parts_selection < 0) return true;
     const size_t n = doc.vertices.size();
-    if (doc.normals.size() != n) return;
+    if (doc.normals.size() != n) return true;
     HeapArray<Vec3d> sum;  // fresh zero pages, no fill
     try {
         sum.resize(n);
     } catch (const std::bad_alloc&) {
-        return;  // the normals stay as they were
+        return false;  // the normals stay as they were
     }
     threads = std::max<size_t>(1, std::min(threads, n));
     if (threads <= 1) {
         Accumulate(doc, sum.data(), {0, n});
-        return;
+        return true;
     }
     std::vector<std::thread> workers;
     try {
+        workers.reserve(threads - 1);
         for (size_t t = 1; t < threads; ++t) {
             workers.emplace_back(Accumulate, std::ref(doc), sum.data(), Range{n * t / threads, n * (t + 1) / threads});
         }
     } catch (const std::system_error&) {
         // Fewer threads than asked for: this thread takes the rest.
+    } catch (const std::bad_alloc&) {
     }
     const size_t covered = 1 + workers.size();
     Accumulate(doc, sum.data(), {0, n / threads});
     if (covered < threads) Accumulate(doc, sum.data(), {n * covered / threads, n});
     for (std::thread& w : workers) w.join();
+    return true;
 }
 
 }  // namespace torvel
