@@ -8,6 +8,7 @@
 #include "app/controls.h"
 #include "app/face_split_dialog.h"
 #include "app/model_io.h"
+#include "app/out_of_memory.h"
 #include "app/shell.h"
 #include "edit/edit_ops.h"
 #include "resources/resource_ids.h"
@@ -84,7 +85,10 @@ bool ToggleMenuCheck(HMENU menu, UINT id) {
     return info.fState == MFS_CHECKED;
 }
 
-bool RunCommand(int id) {
+namespace {
+
+// The command table; false when the id is not one of its commands.
+bool RunTableCommand(int id) {
     Shell& s = TheShell();
     Document& doc = *s.doc;
     const Notifier notifier = ShellNotifier();
@@ -132,6 +136,14 @@ bool RunCommand(int id) {
     case IDM_HELP_ABOUT: ShowAbout(); return true;
     default: return false;
     }
+}
+
+}  // namespace
+
+bool RunCommand(int id) {
+    bool known = true;  // a command that ran out of memory was one of the table's
+    RunUnlessOutOfMemory([&] { known = RunTableCommand(id); });
+    return known;
 }
 
 void PartsChoiceChanged() {

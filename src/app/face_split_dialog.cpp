@@ -1,5 +1,6 @@
 #include "app/face_split_dialog.h"
 
+#include "app/out_of_memory.h"
 #include "app/shell.h"
 #include "edit/edit_ops.h"
 #include "resources/resource_ids.h"
@@ -56,7 +57,10 @@ INT_PTR CALLBACK FaceSplitProc(HWND dialog, UINT message, WPARAM wparam, LPARAM)
             }
             return TRUE;
         }
-        if (id == IDOK) SplitFaces(*s.doc, s.quad_pattern, s.triangle_pattern, ShellNotifier());
+        if (id == IDOK) {
+            // Inside the dialog's own loop: nothing may unwind through it.
+            RunUnlessOutOfMemory([&] { SplitFaces(*s.doc, s.quad_pattern, s.triangle_pattern, ShellNotifier()); });
+        }
         if (id == IDOK || id == IDCANCEL) {
             bitmaps.Release();
             EndDialog(dialog, 0);

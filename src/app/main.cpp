@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/fatal_fault.h"
 #include "app/main_window.h"
 #include "app/shell.h"
 #include "app/view_window.h"
@@ -30,6 +31,7 @@ int HandOver(HWND running, int argc, char** argv) {
 }
 
 int Run(HINSTANCE instance) {
+    InstallFatalFaultHandler();
     if (HWND running = FindWindowW(kMainWindowClass, kMainWindowTitle)) return HandOver(running, __argc, __argv);
     Shell& s = TheShell();
     s.instance = instance;

@@ -7,6 +7,7 @@
 
 #include "app/commands.h"
 #include "app/controls.h"
+#include "app/out_of_memory.h"
 #include "app/shell.h"
 #include "app/wide_text.h"
 #include "files/ykt_files.h"
@@ -38,9 +39,8 @@ std::string AnsiFromWide(const wchar_t* text) {
     return out;
 }
 
-}  // namespace
-
-bool LoadModel(const char* path) {
+// The core's loading rule, then the window follows the Document.
+bool LoadAndShowModel(const char* path) {
     Shell& s = TheShell();
     const bool loaded = LoadModelFile(*s.doc, path, ShellNotifier());
     if (!loaded) {
@@ -61,6 +61,14 @@ bool LoadModel(const char* path) {
     RefreshModelState();
     SetForegroundWindow(s.main);
     return true;
+}
+
+}  // namespace
+
+bool LoadModel(const char* path) {
+    bool loaded = false;
+    RunUnlessOutOfMemory([&] { loaded = LoadAndShowModel(path); });
+    return loaded;
 }
 
 void OpenModelDialog(HWND owner) {

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "app/out_of_memory.h"
 #include "app/wide_text.h"
 #include "resources/resource_ids.h"
 #include "view/render.h"
@@ -19,10 +20,23 @@ Shell& TheShell() {
 
 namespace {
 
+UINT MessageBoxIcon(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::Error: return MB_ICONERROR;
+    case MessageIcon::Warning: return MB_ICONWARNING;
+    case MessageIcon::None: break;
+    }
+    return 0;
+}
+
+// The main window owns the box only when the message comes from its own
+// thread: a box owned from another thread disables the owner with a message
+// that thread must answer, and it may be the one waiting (a worker's fault).
 void DefaultShowMessage(const UserMessage& m) {
     const std::wstring text = WideFromUtf8(m.text);
-    const UINT icon = m.icon == MessageIcon::Error ? MB_ICONERROR : 0;
-    MessageBoxW(TheShell().main, text.c_str(), L"TORVEL", MB_OK | icon);
+    HWND main = TheShell().main;
+    const bool own_thread = main != nullptr && GetWindowThreadProcessId(main, nullptr) == GetCurrentThreadId();
+    MessageBoxW(own_thread ? main : nullptr, text.c_str(), L"TORVEL", MB_OK | MessageBoxIcon(m.icon));
 }
 
 void SetPartsSplitButton(bool enabled) {
@@ -88,7 +102,10 @@ ViewHost ShellViewHost() {
 
 void Redraw() {
     Shell& s = TheShell();
-    RenderModel(*s.doc, s.view_state, s.scratch, ShellViewHost());
+    RunUnlessOutOfMemory([&] {
+        // A render that cannot get its image answers false rather than throwing.
+        if (!RenderModel(*s.doc, s.view_state, s.scratch, ShellViewHost())) ReportOutOfMemory();
+    });
 }
 
 }  // namespace torvel::app

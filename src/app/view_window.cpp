@@ -8,6 +8,7 @@
 #include <windowsx.h>
 
 #include "app/commands.h"
+#include "app/out_of_memory.h"
 #include "app/shell.h"
 #include "app/view_window.h"
 #include "edit/edit_ops.h"
@@ -21,31 +22,34 @@ namespace {
 
 namespace gp = Gdiplus::DllExports;
 
+void DrawPicture(HDC dc, const ViewPicture& picture) {
+    Gdiplus::GpGraphics* graphics = nullptr;
+    Gdiplus::GpBitmap* bitmap = nullptr;
+    if (picture.width <= 0 || picture.height <= 0 || gp::GdipCreateFromHDC(dc, &graphics) != Gdiplus::Ok) return;
+    gp::GdipSetCompositingQuality(graphics, Gdiplus::CompositingQualityHighSpeed);
+    gp::GdipSetPixelOffsetMode(graphics, Gdiplus::PixelOffsetModeHalf);
+    gp::GdipSetInterpolationMode(graphics, Gdiplus::InterpolationModeNearestNeighbor);
+    if (gp::GdipCreateBitmapFromScan0(picture.width, picture.height, picture.width * 4, PixelFormat32bppARGB,
+                                      reinterpret_cast<BYTE*>(const_cast<uint32_t*>(picture.pixels.data())),
+                                      &bitmap) == Gdiplus::Ok) {
+        gp::GdipDrawImageRectI(graphics, bitmap, 0, 0, picture.width, picture.height);
+        gp::GdipDisposeImage(bitmap);
+    }
+    gp::GdipDeleteGraphics(graphics);
+}
+
 // Draws the finished picture of the client area in one step, so painting
 // never flickers: the background, the magnified image and the band are all
-// in it already.
+// in it already. A picture that cannot get its memory is not drawn (its
+// size no longer matches its pixels), but the paint still ends, or the view
+// would be asked to paint again at once.
 void PaintView(HWND hwnd) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
     Shell& s = TheShell();
     if (!s.doc->image.pixels.empty()) {
         static ViewPicture picture;  // kept between paints: one allocation per size
-        ComposeView(*s.doc, s.view_state, picture);
-        Gdiplus::GpGraphics* graphics = nullptr;
-        Gdiplus::GpBitmap* bitmap = nullptr;
-        if (picture.width > 0 && picture.height > 0 && gp::GdipCreateFromHDC(dc, &graphics) == Gdiplus::Ok) {
-            gp::GdipSetCompositingQuality(graphics, Gdiplus::CompositingQualityHighSpeed);
-            gp::GdipSetPixelOffsetMode(graphics, Gdiplus::PixelOffsetModeHalf);
-            gp::GdipSetInterpolationMode(graphics, Gdiplus::InterpolationModeNearestNeighbor);
-            if (gp::GdipCreateBitmapFromScan0(picture.width, picture.height, picture.width * 4,
-                                              PixelFormat32bppARGB,
-                                              reinterpret_cast<BYTE*>(picture.pixels.data()),
-                                              &bitmap) == Gdiplus::Ok) {
-                gp::GdipDrawImageRectI(graphics, bitmap, 0, 0, picture.width, picture.height);
-                gp::GdipDisposeImage(bitmap);
-            }
-            gp::GdipDeleteGraphics(graphics);
-        }
+        if (RunUnlessOutOfMemory([&] { ComposeView(*s.doc, s.view_state, picture); })) DrawPicture(dc, picture);
     } else {
         // Without a model the view shows its class background.
         FillRect(dc, &ps.rcPaint, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
