@@ -73,16 +73,23 @@ bool ResolveSaveTarget(const char* path, std::string& file) {
     if (regular && GetFileInformationByHandle(h, &info)) {
         regular = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
     }
-    if (regular && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-        std::wstring final_path(32768, L'\0');
-        const DWORD n = GetFinalPathNameByHandleW(h, final_path.data(),
-                                                  static_cast<DWORD>(final_path.size()),
-                                                  FILE_NAME_NORMALIZED);
-        regular = n > 0 && n < final_path.size();
-        final_path.resize(regular ? n : 0);
-        regular = regular && Narrow(WithoutLongPrefix(final_path), file);
-    }
+    // The final path names the file itself. It is asked for every file, not
+    // only for those marked as links: Wine shows a Unix link as a plain file
+    // and would otherwise delete the file it names and replace the link.
+    std::wstring final_path(32768, L'\0');
+    const DWORD n = GetFinalPathNameByHandleW(h, final_path.data(),
+                                              static_cast<DWORD>(final_path.size()),
+                                              FILE_NAME_NORMALIZED);
     CloseHandle(h);
+    bool named = false;
+    if (n > 0 && n < final_path.size()) {
+        final_path.resize(n);
+        named = Narrow(WithoutLongPrefix(final_path), file);
+    }
+    if (!named) file = path;
+    // A marked link whose file cannot be named in the ANSI code page is not
+    // replaced in place of that file.
+    if (!named && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) regular = false;
     return regular;
 }
 

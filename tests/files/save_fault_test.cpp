@@ -110,7 +110,7 @@ int CountWrites(Writer write, Document& doc, const TempFolder& folder) {
 TEST(SaveFaults, EveryFailingStepKeepsThePreviousFileAndLeavesNoTemporary) {
     auto doc = LargeModel();
     for (const WriterCase& writer : kWriters) {
-        for (const auto [overwrite, named] : {std::pair{false, false}, std::pair{true, false},
+        for (const auto& [overwrite, named] : {std::pair{false, false}, std::pair{true, false},
                                               std::pair{false, true}, std::pair{true, true}}) {
             TempFolder folder;
             const int writes = CountWrites(writer.write, *doc, folder);

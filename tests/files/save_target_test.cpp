@@ -186,6 +186,34 @@ TEST(SaveTarget, LinksAndSpecialFilesWereReplacedAndLongNamesCouldNotBeSaved) {
     }
 }
 
+#ifdef TORVEL_UNIX_LINKS_DIR
+
+// Under Wine a Unix link looks like a plain file; replacing it deleted the
+// file it named and left a plain file in place of the link.
+TEST(SaveTarget, WineUnixLinkWasReplacedAndTheFileItNamedLost) {
+    const std::string dir = TORVEL_UNIX_LINKS_DIR;
+    const std::string real = dir + "/real.ykt";
+    auto doc = test::MakeCube();
+    for (const char* link : {"link.ykt", "chain.ykt"}) {
+        SCOPED_TRACE(link);
+        // Written through the link: Wine's open follows it.
+        test::WriteBytes(dir + "/" + link, kOld);
+        ASSERT_EQ(test::ReadBytes(real), kOld);
+        Recorder r;
+        ASSERT_TRUE(WriteYktText(*doc, (dir + "/" + link).c_str(), r.notifier()));
+        EXPECT_NE(test::ReadBytes(real), kOld);
+        EXPECT_EQ(test::ReadBytes(dir + "/" + link), test::ReadBytes(real));
+        std::vector<std::string> entries;
+        for (const auto& e : fs::directory_iterator(dir)) {
+            entries.push_back(e.path().filename().string());
+        }
+        std::sort(entries.begin(), entries.end());
+        EXPECT_EQ(entries, (std::vector<std::string>{"chain.ykt", "link.ykt", "real.ykt", "sub"}));
+    }
+}
+
+#endif
+
 #ifndef _WIN32
 
 mode_t ModeOf(const std::string& path) {
