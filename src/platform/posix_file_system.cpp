@@ -82,7 +82,7 @@ bool ResolveSaveTarget(const char* path, std::string& file) {
         if (!S_ISLNK(st.st_mode)) return false;
         std::string link(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1, '\0');
         const ssize_t n = ::readlink(current.c_str(), link.data(), link.size());
-        if (n < 0 || static_cast<size_t>(n) >= link.size()) return false;
+        if (n <= 0 || static_cast<size_t>(n) >= link.size()) return false;
         link.resize(static_cast<size_t>(n));
         // A relative link names a file relative to the link's own folder.
         current = link.front() == '/' ? link : FolderOf(current) + "/" + link;
