@@ -26,5 +26,7 @@ long PeakKilobytes();
 bool ChildPeak(const char* mode, long& first, long& second);
 // The child side of the face split's peak memory measurement.
 int PeakSplit(bool split);
+// The child side of the loading rule's peak memory measurement.
+int PeakLoad(bool load, const char* path);
 
 }  // namespace torvel::bench

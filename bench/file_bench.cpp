@@ -8,6 +8,7 @@
 #include <string>
 
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -64,6 +65,28 @@ void BM_ReadBinary(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * FileSize(path));
 }
 BENCHMARK(BM_ReadBinary)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The raw figure: one read() of the file into fresh memory, as a reader that
+// did nothing else would cost.
+void BM_ReadBinaryBaselineOneRead(benchmark::State& state) {
+    const std::string& path = BinaryFile();
+    const size_t size = static_cast<size_t>(FileSize(path));
+    for (auto _ : state) {
+        HeapArray<uint8_t> buffer;
+        buffer.resize(size);
+        const int fd = ::open(path.c_str(), O_RDONLY);
+        size_t got = 0;
+        while (got < size) {
+            const ssize_t n = ::read(fd, buffer.data() + got, size - got);
+            if (n <= 0) break;
+            got += static_cast<size_t>(n);
+        }
+        ::close(fd);
+        benchmark::DoNotOptimize(buffer.data());
+    }
+    state.SetBytesProcessed(state.iterations() * FileSize(path));
+}
+BENCHMARK(BM_ReadBinaryBaselineOneRead)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void BM_WriteBinary(benchmark::State& state) {
     auto doc = MakeGridModel(1000000);
@@ -157,6 +180,8 @@ int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--peak-read") == 0) return PeakRead(argv[2], argv[3]);
     if (argc == 2 && std::strcmp(argv[1], "--peak-split") == 0) return torvel::bench::PeakSplit(true);
     if (argc == 2 && std::strcmp(argv[1], "--peak-none") == 0) return torvel::bench::PeakSplit(false);
+    if (argc == 3 && std::strcmp(argv[1], "--peak-load") == 0) return torvel::bench::PeakLoad(true, argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "--peak-load-none") == 0) return torvel::bench::PeakLoad(false, argv[2]);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "files/model_bytes.h"
+#include "files/model_input.h"
 #include "files/ykt_files.h"
 
 namespace torvel {
@@ -20,29 +20,9 @@ static_assert(std::endian::native == std::endian::little,
 
 namespace {
 
-// The whole file in memory and the read position in it.
-struct Input {
-    const uint8_t* data;
-    uint64_t size;
-    uint64_t position = 0;
-
-    uint64_t Remaining() const { return size - position; }
-    bool Read(void* dst, uint64_t n) {
-        if (n > Remaining()) return false;
-        if (n != 0) std::memcpy(dst, data + position, static_cast<size_t>(n));
-        position += n;
-        return true;
-    }
-    bool Skip(uint64_t n) {
-        if (n > Remaining()) return false;
-        position += n;
-        return true;
-    }
-};
-
 // Reads inside one record's data; any read past its end is an error.
 struct RecordData {
-    Input& in;
+    InputBytes& in;
     uint64_t left;
     bool ok = true;
 
@@ -296,11 +276,11 @@ bool BinaryReader::Record(RecordId id, RecordData& d) {
         }
         break;
     case RecordId::VertexCount:
-        vertex_count_at = d.in.position;
+        vertex_count_at = d.in.Position();
         good = Offsets(doc.vertex_offset, d);
         break;
     case RecordId::FaceCount:
-        face_count_at = d.in.position;
+        face_count_at = d.in.Position();
         good = Offsets(doc.face_offset, d);
         break;
     case RecordId::Vertices:
@@ -309,21 +289,22 @@ bool BinaryReader::Record(RecordId id, RecordData& d) {
     case RecordId::Normals:
         good = d.Bytes(doc.normals.data(), sizeof(Vec3) * static_cast<uint64_t>(N));
         break;
-    case RecordId::TextureMap:
-        // u and v alternate in the file; split them straight from the buffer.
-        if (d.left < 8 * static_cast<uint64_t>(N)) {
-            good = d.ok = false;
-        } else {
-            const uint8_t* pairs = d.in.data + d.in.position;
-            for (size_t k = 0; k < N; ++k) {
-                std::memcpy(&doc.texture_map_u[k], pairs + 8 * k, 4);
-                std::memcpy(&doc.texture_map_v[k], pairs + 8 * k + 4, 4);
+    case RecordId::TextureMap: {
+        // u and v alternate in the file; read them in blocks and split them.
+        float pairs[2 * 4096];
+        for (size_t k = 0; k < N && good;) {
+            const size_t count = N - k < 4096 ? N - k : 4096;
+            good = d.Floats(pairs, 2 * count);
+            for (size_t m = 0; m < count && good; ++m) {
+                doc.texture_map_u[k + m] = pairs[2 * m];
+                doc.texture_map_v[k + m] = pairs[2 * m + 1];
             }
-            good = d.Skip(8 * static_cast<uint64_t>(N));
+            k += count;
         }
         break;
+    }
     case RecordId::Faces:
-        faces_at = d.in.position;
+        faces_at = d.in.Position();
         good = d.Bytes(doc.faces.data(), sizeof(Face) * static_cast<uint64_t>(doc.faces.size()));
         break;
     case RecordId::UnitBasis:
@@ -385,7 +366,7 @@ bool BinaryReader::Record(RecordId id, RecordData& d) {
 
 // The records in file order. A file that ends before its last record, or
 // inside a record, keeps what was read so far and is marked truncated.
-bool ReadRecords(BinaryReader& reader, Input& in) {
+bool ReadRecords(BinaryReader& reader, InputBytes& in) {
     ReadReport* report = reader.report;
     char magic[4];
     if (!in.Read(magic, 4) || std::memcmp(magic, "YKT", 4) != 0) {
@@ -407,7 +388,7 @@ bool ReadRecords(BinaryReader& reader, Input& in) {
     };
 
     for (int32_t r = 0; r < record_count; ++r) {
-        const uint64_t at = in.position;
+        const uint64_t at = in.Position();
         int32_t name_length = 0;
         if (!in.Read(&name_length, 4)) {
             truncated(r, at, {});
@@ -422,11 +403,12 @@ bool ReadRecords(BinaryReader& reader, Input& in) {
             break;
         }
         // The name counts up to its first zero byte, and at most 256 bytes.
-        const char* raw = reinterpret_cast<const char*>(in.data + in.position);
+        char raw[256];
         const size_t kept = name_length < 256 ? static_cast<size_t>(name_length) : 256;
+        in.Read(raw, kept);
+        in.Skip(static_cast<uint64_t>(name_length) - kept);
         std::string_view name(raw, kept);
         name = name.substr(0, name.find('\0'));
-        in.Skip(static_cast<uint64_t>(name_length));
         int32_t data_size = 0;
         if (!in.Read(&data_size, 4)) {
             truncated(r, at, name);
@@ -461,22 +443,30 @@ bool ReadRecords(BinaryReader& reader, Input& in) {
 
 bool ReadYktBinary(Document& doc, const char* path, const Notifier& notifier, ReadReport* report) {
     ResetDocument(doc);
-    HeapArray<uint8_t> bytes;
-    if (!ReadModelBytes(path, bytes, report)) return false;
-    return ReadYktBinary(doc, bytes, notifier, report);
+    InputBytes input = OpenModelInput(path, report);
+    if (!input.ok()) return false;
+    return ReadYktBinary(doc, input, notifier, report);
 }
 
 bool ReadYktBinary(Document& doc, std::span<const uint8_t> bytes, const Notifier& notifier, ReadReport* report) {
+    InputBytes input = InputBytes::FromMemory(bytes);
+    return ReadYktBinary(doc, input, notifier, report);
+}
+
+bool ReadYktBinary(Document& doc, InputBytes& input, const Notifier& notifier, ReadReport* report) {
     ResetDocument(doc);
     BinaryReader reader{doc, notifier, report};
-    Input in{bytes.data(), bytes.size()};
     bool good;
     try {
-        good = ReadRecords(reader, in);
+        good = ReadRecords(reader, input);
     } catch (const std::bad_alloc&) {
         good = false;
         if (report != nullptr) report->out_of_memory = true;
         Report(report, "メモリが不足しています");
+    }
+    if (good && !input.Good()) {
+        good = false;
+        Report(report, "ファイルの読み出し中にエラーが起きました");
     }
     good = good && CheckModel(doc, report, report != nullptr ? reader.Places() : ModelPlaces{});
     if (!good) {

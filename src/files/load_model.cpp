@@ -1,6 +1,7 @@
 #include <cstring>
+#include <functional>
 
-#include "files/model_bytes.h"
+#include "files/model_input.h"
 #include "files/ykt_files.h"
 #include "platform/file_system.h"
 
@@ -35,29 +36,32 @@ bool WithinPartsLimit(const Document& doc, ReadReport* report) {
     return false;
 }
 
-bool LooksBinary(std::span<const uint8_t> bytes) {
-    return bytes.size() >= 4 && std::memcmp(bytes.data(), "YKT", 4) == 0;
-}
-
-// Both readers over the bytes, text first. The report keeps the reasons of
-// the form the file looks like: a file that starts like the binary form gets
-// the binary reader's reasons, any other the text reader's.
-bool ReadEitherForm(Document& doc, std::span<const uint8_t> bytes, const Notifier& notifier,
-                    ReadReport* report) {
+// Both readers, text first, each over an input of its own. The report keeps
+// the reasons of the form the file looks like: a file that starts like the
+// binary form gets the binary reader's reasons, any other the text reader's.
+bool ReadEitherForm(Document& doc, const std::function<InputBytes()>& open, const Notifier& notifier,
+                    ReadReport& report) {
     doc.binary_form = false;
     ReadReport text_report;
-    if (ReadYktText(doc, bytes, notifier, report != nullptr ? &text_report : nullptr)) {
-        if (report != nullptr) *report = std::move(text_report);
+    InputBytes text = open();
+    if (!text.ok()) return false;  // the opening already said why
+    if (ReadYktText(doc, text, notifier, &text_report)) {
+        report = std::move(text_report);
         return true;
     }
     ReadReport binary_report;
-    const bool binary = ReadYktBinary(doc, bytes, notifier, report != nullptr ? &binary_report : nullptr);
-    if (report != nullptr) {
-        const bool out_of_memory = text_report.out_of_memory || binary_report.out_of_memory;
-        *report = binary || LooksBinary(bytes) ? std::move(binary_report) : std::move(text_report);
-        report->out_of_memory = !binary && out_of_memory;
+    bool looks_binary = false;
+    {
+        InputBytes probe = open();
+        char magic[4] = {};
+        looks_binary = probe.Read(magic, 4) && std::memcmp(magic, "YKT", 4) == 0;
     }
-    if (!binary) return false;
+    InputBytes binary = open();
+    const bool read = binary.ok() && ReadYktBinary(doc, binary, notifier, &binary_report);
+    const bool out_of_memory = text_report.out_of_memory || binary_report.out_of_memory;
+    report = read || looks_binary ? std::move(binary_report) : std::move(text_report);
+    report.out_of_memory = !read && out_of_memory;
+    if (!read) return false;
     doc.binary_form = true;
     return true;
 }
@@ -95,16 +99,8 @@ bool LoadModelFile(Document& doc, const char* path, const Notifier& notifier, Re
         ShowMessage(notifier, MessageId::NotYktFile);
         return false;
     }
-    // The file is read once; both readers parse the same bytes.
-    bool read = false;
-    {
-        HeapArray<uint8_t> bytes;
-        if (ReadModelBytes(path, bytes, &r)) {
-            read = ReadEitherForm(doc, bytes, notifier, &r);
-        } else {
-            ResetDocument(doc);
-        }
-    }
+    ResetDocument(doc);
+    const bool read = ReadEitherForm(doc, [&] { return OpenModelInput(path, &r); }, notifier, r);
     if (read) CopyPath(doc.file_name, path);
     return FinishLoad(doc, read, r, notifier);
 }
@@ -113,7 +109,8 @@ bool LoadModelBytes(Document& doc, std::span<const uint8_t> bytes, const Notifie
                     ReadReport* report) {
     ReadReport own;
     ReadReport& r = report != nullptr ? *report : own;
-    return FinishLoad(doc, ReadEitherForm(doc, bytes, notifier, &r), r, notifier);
+    return FinishLoad(doc, ReadEitherForm(doc, [&] { return InputBytes::FromMemory(bytes); }, notifier, r), r,
+                      notifier);
 }
 
 }  // namespace torvel

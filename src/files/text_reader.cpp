@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "files/model_bytes.h"
+#include "files/model_input.h"
 #include "files/scan_fields.h"
 #include "files/ykt_files.h"
 
@@ -477,14 +477,24 @@ void TextReader::Data(const char* begin, const char* end) {
 
 }  // namespace
 
+// No line a writer makes comes near this length (the longest are a few
+// hundred bytes); a longer line is read as its first kMaxLineBytes bytes, so
+// that memory stays bounded whatever the file holds.
+constexpr size_t kMaxLineBytes = size_t{1} << 16;
+
 bool ReadYktText(Document& doc, const char* path, const Notifier& notifier, ReadReport* report) {
     ResetDocument(doc);
-    HeapArray<uint8_t> bytes;
-    if (!ReadModelBytes(path, bytes, report)) return false;
-    return ReadYktText(doc, bytes, notifier, report);
+    InputBytes input = OpenModelInput(path, report);
+    if (!input.ok()) return false;
+    return ReadYktText(doc, input, notifier, report);
 }
 
 bool ReadYktText(Document& doc, std::span<const uint8_t> bytes, const Notifier& notifier, ReadReport* report) {
+    InputBytes input = InputBytes::FromMemory(bytes);
+    return ReadYktText(doc, input, notifier, report);
+}
+
+bool ReadYktText(Document& doc, InputBytes& input, const Notifier& notifier, ReadReport* report) {
     ResetDocument(doc);
     for (auto& p : doc.texture_map_param_p12) {
         p[0] = 1.0f;
@@ -492,23 +502,45 @@ bool ReadYktText(Document& doc, std::span<const uint8_t> bytes, const Notifier& 
     }
 
     // The reader's tables are a few kilobytes; they live on the heap.
-    auto reader = std::make_unique<TextReader>(TextReader{doc, notifier, report, bytes.size()});
+    auto reader = std::make_unique<TextReader>(TextReader{doc, notifier, report, input.Size()});
     TextReader& r = *reader;
-    // Lines are parsed where they lie in the buffer, whatever their length.
-    const char* p = reinterpret_cast<const char*>(bytes.data());
-    const char* const end = p + bytes.size();
+    // Lines are parsed where they lie in the chunk; only a line that crosses
+    // a chunk boundary is gathered in carry.
+    std::string carry;
     try {
-        while (p < end && !r.failed) {
-            const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-            const char* const line_end = lf != nullptr ? lf : end;
+        for (auto chunk = input.NextChunk(); !chunk.empty() && !r.failed; chunk = input.NextChunk()) {
+            const char* p = reinterpret_cast<const char*>(chunk.data());
+            const char* const end = p + chunk.size();
+            while (p < end && !r.failed) {
+                const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+                if (lf != nullptr && carry.empty()) {
+                    ++r.line;
+                    r.Line(p, lf);
+                } else {
+                    const char* const piece_end = lf != nullptr ? lf : end;
+                    const size_t room = kMaxLineBytes - carry.size();
+                    const size_t piece = static_cast<size_t>(piece_end - p);
+                    carry.append(p, piece < room ? piece : room);
+                    if (lf == nullptr) break;
+                    ++r.line;
+                    r.Line(carry.data(), carry.data() + carry.size());
+                    carry.clear();
+                }
+                p = lf + 1;
+            }
+        }
+        if (!carry.empty() && !r.failed) {
             ++r.line;
-            r.Line(p, line_end);
-            p = line_end + (lf != nullptr ? 1 : 0);
+            r.Line(carry.data(), carry.data() + carry.size());
         }
     } catch (const std::bad_alloc&) {
         r.failed = true;
         if (report != nullptr) report->out_of_memory = true;
         Report(report, r.Place(r.line) + "メモリが不足しています");
+    }
+    if (!r.failed && !input.Good()) {
+        r.failed = true;
+        Report(report, "ファイルの読み出し中にエラーが起きました");
     }
 
     if (!r.failed) {

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "files/input_bytes.h"
 #include "files/output_file.h"
 #include "files/read_report.h"
 #include "model/document.h"
@@ -14,8 +15,8 @@
 
 namespace torvel {
 
-// The readers parse bytes held whole in memory and always start with
-// ResetDocument; whenever they fail the Document is left empty. With a
+// The readers take a path, a buffer or an input, always start with
+// ResetDocument and leave the Document empty whenever they fail. With a
 // report they also say why they failed, or what they could not read.
 
 // The tagged text form.
@@ -23,6 +24,7 @@ bool ReadYktText(Document& doc, const char* path, const Notifier& notifier,
                  ReadReport* report = nullptr);
 bool ReadYktText(Document& doc, std::span<const uint8_t> bytes, const Notifier& notifier,
                  ReadReport* report = nullptr);
+bool ReadYktText(Document& doc, InputBytes& input, const Notifier& notifier, ReadReport* report = nullptr);
 bool WriteYktText(Document& doc, const char* path, const Notifier& notifier,
                   const OutputOps& ops = DefaultOutputOps());
 
@@ -31,6 +33,7 @@ bool ReadYktBinary(Document& doc, const char* path, const Notifier& notifier,
                    ReadReport* report = nullptr);
 bool ReadYktBinary(Document& doc, std::span<const uint8_t> bytes, const Notifier& notifier,
                    ReadReport* report = nullptr);
+bool ReadYktBinary(Document& doc, InputBytes& input, const Notifier& notifier, ReadReport* report = nullptr);
 bool WriteYktBinary(Document& doc, const char* path, const Notifier& notifier,
                     const OutputOps& ops = DefaultOutputOps());
 
@@ -52,9 +55,8 @@ struct ModelPlaces {
 bool CheckModel(const Document& doc, ReadReport* report, const ModelPlaces& places);
 bool IsSoundModel(const Document& doc);
 
-// The loading rule: the path must exist and end in ".ykt" (any case) and be a
-// regular file, read whole into memory; the text form is tried first, then
-// the binary form. Sets binary_form and file_name, and refuses models whose
+// The loading rule: the path must exist, end in ".ykt" (any case) and be a
+// regular file; the text form is tried first, then the binary form. Sets binary_form and file_name, and refuses models whose
 // parts and units do not fit the combined parent table. Every failure, and a
 // binary file that ended early, is reported through the notifier.
 bool LoadModelFile(Document& doc, const char* path, const Notifier& notifier,

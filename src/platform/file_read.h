@@ -1,11 +1,8 @@
-// Reading a whole model file into memory: the readers parse the bytes in
-// place, so the memory a read needs is the file's size plus the Document's
-// arrays, whatever the file holds. One implementation per platform.
+// Opening a model file for reading. One implementation per platform.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-
-#include "model/heap_array.h"
 
 namespace torvel {
 
@@ -14,14 +11,25 @@ enum class FileReadStatus {
     NotRegular,   // a folder, FIFO, device or socket (also behind a link)
     CannotOpen,
     ReadError,
-    OutOfMemory,  // no buffer of the file's size could be had
+};
+
+// An open file: the platform's handle and the size it had when opened.
+struct ReadableFile {
+    intptr_t handle = -1;
+    uint64_t size = 0;
 };
 
 // Opens path without blocking, so that a FIFO or a device never stalls the
-// caller, refuses anything that is not a regular file, and reads the file
-// with a few large reads into bytes (resized to what was read: a file that
-// shrinks meanwhile gives its shorter content, one that grows its size at
-// opening).
-FileReadStatus ReadRegularFile(const char* path, HeapArray<uint8_t>& bytes);
+// caller, and refuses anything that is not a regular file.
+FileReadStatus OpenRegularFile(const char* path, ReadableFile& file);
+
+// Reads up to n bytes at the file position: the count read, 0 at the end of
+// the file, -1 on an error.
+int64_t ReadFromFile(ReadableFile& file, void* dst, size_t n);
+
+// Moves the file position forward by n bytes.
+bool SkipInFile(ReadableFile& file, uint64_t n);
+
+void CloseFile(ReadableFile& file);
 
 }  // namespace torvel

@@ -1,6 +1,4 @@
 #include <cerrno>
-#include <new>
-#include <stdexcept>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,54 +8,41 @@
 
 namespace torvel {
 
-namespace {
-
-// One read() returns at most about 2 GiB on Linux; ask for less.
-constexpr size_t kReadStep = size_t{1} << 30;
-
-struct Descriptor {
-    int fd;
-    ~Descriptor() {
-        if (fd >= 0) ::close(fd);
-    }
-};
-
-}  // namespace
-
-FileReadStatus ReadRegularFile(const char* path, HeapArray<uint8_t>& bytes) {
-    bytes.clear();
+FileReadStatus OpenRegularFile(const char* path, ReadableFile& file) {
+    file = {};
     struct stat st;
     // The type is checked before opening (opening some devices has effects
     // of its own) and again on the opened file, which is the one read.
     if (::stat(path, &st) != 0) return FileReadStatus::CannotOpen;
     if (!S_ISREG(st.st_mode)) return FileReadStatus::NotRegular;
-    Descriptor file{::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
-    if (file.fd < 0) return FileReadStatus::CannotOpen;
-    if (::fstat(file.fd, &st) != 0) return FileReadStatus::ReadError;
-    if (!S_ISREG(st.st_mode)) return FileReadStatus::NotRegular;
-    const uint64_t size = static_cast<uint64_t>(st.st_size);
-    if (size > SIZE_MAX / 2) return FileReadStatus::OutOfMemory;
-    try {
-        bytes.resize(static_cast<size_t>(size));
-    } catch (const std::bad_alloc&) {
-        return FileReadStatus::OutOfMemory;
-    } catch (const std::length_error&) {
-        return FileReadStatus::OutOfMemory;
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return FileReadStatus::CannotOpen;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return S_ISREG(st.st_mode) ? FileReadStatus::ReadError : FileReadStatus::NotRegular;
     }
-    size_t got = 0;
-    while (got < bytes.size()) {
-        const size_t want = bytes.size() - got < kReadStep ? bytes.size() - got : kReadStep;
-        const ssize_t n = ::read(file.fd, bytes.data() + got, want);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            bytes.clear();
-            return FileReadStatus::ReadError;
-        }
-        if (n == 0) break;  // the file shrank since it was opened
-        got += static_cast<size_t>(n);
-    }
-    bytes.resize(got);
+    file.handle = fd;
+    file.size = static_cast<uint64_t>(st.st_size);
     return FileReadStatus::Ok;
+}
+
+int64_t ReadFromFile(ReadableFile& file, void* dst, size_t n) {
+    // One read() returns at most about 2 GiB on Linux; ask for less.
+    constexpr size_t kStep = size_t{1} << 30;
+    for (;;) {
+        const ssize_t got = ::read(static_cast<int>(file.handle), dst, n < kStep ? n : kStep);
+        if (got >= 0) return got;
+        if (errno != EINTR) return -1;
+    }
+}
+
+bool SkipInFile(ReadableFile& file, uint64_t n) {
+    return ::lseek(static_cast<int>(file.handle), static_cast<off_t>(n), SEEK_CUR) >= 0;
+}
+
+void CloseFile(ReadableFile& file) {
+    if (file.handle >= 0) ::close(static_cast<int>(file.handle));
+    file.handle = -1;
 }
 
 }  // namespace torvel

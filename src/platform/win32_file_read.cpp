@@ -1,5 +1,3 @@
-#include <new>
-#include <stdexcept>
 #include <string>
 
 #include <windows.h>
@@ -9,9 +7,6 @@
 namespace torvel {
 
 namespace {
-
-// ReadFile takes a 32-bit count; ask for well under that.
-constexpr DWORD kReadStep = DWORD{1} << 30;
 
 // Model paths are bytes in the ANSI code page; the wide calls get them
 // converted.
@@ -24,50 +19,53 @@ std::wstring WidePath(const char* text) {
     return wide;
 }
 
-struct Handle {
-    HANDLE h;
-    ~Handle() {
-        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-    }
-};
+HANDLE HandleOf(const ReadableFile& file) {
+    return reinterpret_cast<HANDLE>(file.handle);
+}
 
 }  // namespace
 
-FileReadStatus ReadRegularFile(const char* path, HeapArray<uint8_t>& bytes) {
-    bytes.clear();
+FileReadStatus OpenRegularFile(const char* path, ReadableFile& file) {
+    file = {};
     const std::wstring wide = WidePath(path);
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return FileReadStatus::CannotOpen;
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FileReadStatus::NotRegular;
-    Handle file{CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
-    if (file.h == INVALID_HANDLE_VALUE) return FileReadStatus::CannotOpen;
+    HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return FileReadStatus::CannotOpen;
     // Devices (CON, NUL, COM1 under any extension) and pipes are not files.
-    if (GetFileType(file.h) != FILE_TYPE_DISK) return FileReadStatus::NotRegular;
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.h, &size) || size.QuadPart < 0) return FileReadStatus::ReadError;
-    if (static_cast<uint64_t>(size.QuadPart) > SIZE_MAX / 2) return FileReadStatus::OutOfMemory;
-    try {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-    } catch (const std::bad_alloc&) {
-        return FileReadStatus::OutOfMemory;
-    } catch (const std::length_error&) {
-        return FileReadStatus::OutOfMemory;
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        return FileReadStatus::NotRegular;
     }
-    size_t got = 0;
-    while (got < bytes.size()) {
-        const size_t left = bytes.size() - got;
-        const DWORD want = left < kReadStep ? static_cast<DWORD>(left) : kReadStep;
-        DWORD n = 0;
-        if (!ReadFile(file.h, bytes.data() + got, want, &n, nullptr)) {
-            bytes.clear();
-            return FileReadStatus::ReadError;
-        }
-        if (n == 0) break;  // the file shrank since it was opened
-        got += n;
+    if (!GetFileSizeEx(h, &size) || size.QuadPart < 0) {
+        CloseHandle(h);
+        return FileReadStatus::ReadError;
     }
-    bytes.resize(got);
+    file.handle = reinterpret_cast<intptr_t>(h);
+    file.size = static_cast<uint64_t>(size.QuadPart);
     return FileReadStatus::Ok;
+}
+
+int64_t ReadFromFile(ReadableFile& file, void* dst, size_t n) {
+    // ReadFile takes a 32-bit count; ask for well under that.
+    constexpr size_t kStep = size_t{1} << 30;
+    DWORD got = 0;
+    if (!ReadFile(HandleOf(file), dst, static_cast<DWORD>(n < kStep ? n : kStep), &got, nullptr)) return -1;
+    return got;
+}
+
+bool SkipInFile(ReadableFile& file, uint64_t n) {
+    LARGE_INTEGER by;
+    by.QuadPart = static_cast<LONGLONG>(n);
+    return SetFilePointerEx(HandleOf(file), by, nullptr, FILE_CURRENT) != 0;
+}
+
+void CloseFile(ReadableFile& file) {
+    if (file.handle != -1) CloseHandle(HandleOf(file));
+    file.handle = -1;
 }
 
 }  // namespace torvel
