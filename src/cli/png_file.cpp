@@ -49,13 +49,9 @@ bool WritePng(const char* path, const uint32_t* argb, int32_t width, int32_t hei
         return false;
     }
     OutputFile out(path, DefaultOutputOps());
-    if (!out.created()) {
-        ShowMessage(notifier, MessageId::CannotCreateFile);
-        return false;
-    }
-    out.Write(png.data(), png.size());
-    if (!out.Commit()) {
-        ShowMessage(notifier, MessageId::CannotSaveFile);
+    if (out.created()) out.Write(png.data(), png.size());
+    if (!out.created() || !out.Commit()) {
+        ShowMessage(notifier, OutputFailureMessage(out.error()));
         return false;
     }
     return true;

@@ -95,8 +95,12 @@ bool ResolveSaveTarget(const char* path, std::string& file) {
 std::FILE* CreateTempFileBeside(const char* file, std::string& temp_path) {
 #ifdef O_TMPFILE
     // Whatever the reason an unnamed file cannot be made here (an old
-    // kernel or a file system without it), a named one may still work.
-    const int fd = ::open(FolderOf(file).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    // kernel or a file system without it), a named one may still work. The
+    // unnamed file gets its name through /proc, so without /proc (a bare
+    // chroot) only a named one will do.
+    const int fd = ::access("/proc/self/fd", X_OK) == 0
+                       ? ::open(FolderOf(file).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600)
+                       : -1;
     if (fd >= 0) {
         temp_path.clear();
         return OpenStream(fd, file);

@@ -1,6 +1,7 @@
-// Any bytes through the whole loading rule (text first, then binary). A
-// refused file leaves an empty Document, except for the parts-and-units
-// refusal, which keeps the model it read.
+// Any bytes through the whole loading rule (text first, then binary), with
+// the report of reasons. A refused file leaves an empty Document, except for
+// the parts-and-units refusal, which keeps the model it read; a refusal
+// always says why, and only a binary file can be truncated.
 #include <cstdlib>
 
 #include "files/ykt_files.h"
@@ -13,8 +14,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     notifier.show_message = [&](const torvel::UserMessage& m) {
         parts_limit = parts_limit || m.id == torvel::MessageId::PartsLimitReached;
     };
-    const bool loaded = torvel::LoadModelBytes(*doc, {data, size}, notifier);
-    if (loaded && (!torvel::IsSoundModel(*doc) || doc->parts_count + doc->unit_count > 255)) std::abort();
+    torvel::ReadReport report;
+    const bool loaded = torvel::LoadModelBytes(*doc, {data, size}, notifier, &report);
+    if (loaded && (!torvel::IsSoundModel(*doc) || doc->parts_count + doc->unit_count > torvel::kTableSize)) {
+        std::abort();
+    }
     if (!loaded && !parts_limit && (doc->parts_count != 0 || !doc->vertices.empty())) std::abort();
+    if (!loaded && report.problems.empty()) std::abort();
+    if (report.truncated && !doc->binary_form && loaded) std::abort();
     return 0;
 }
