@@ -150,6 +150,7 @@ struct TextReader {
     int64_t last_face_line = -1;
 
     void Line(const char* begin, const char* end);
+    void EmptyLines(int64_t count);
     void Data(const char* begin, const char* end);
     bool AllocateVertices(const char* what);
     bool AllocateFaces(const char* what);
@@ -248,6 +249,47 @@ bool CountFitsFile(TextReader& r, int32_t count, const char* what) {
         return false;
     }
     return true;
+}
+
+// A run of empty lines (LF only) at once, with exactly the effect of as many
+// single lines: in the list blocks they only take up entries, so their
+// counters move in one step; other states take them one by one.
+void TextReader::EmptyLines(int64_t count) {
+    switch (state) {
+    case kNone:
+        line += count;
+        break;
+    case kBasis:
+    case kParent:
+    case kAngle:
+    case kAnimData:
+        line += count;
+        j += count;
+        break;
+    case kTranslation:
+        line += count;
+        if (mt < doc.motion_count) j += count;
+        break;
+    case kVertices:
+        line += count;
+        n += count;
+        break;
+    case kFaces:
+        ++line;
+        NoteFaceLine();
+        line += count - 1;
+        last_face_line = line;
+        f += count;
+        break;
+    default: {
+        static constexpr char kEmpty[1] = {};
+        for (int64_t k = 0; k < count && !failed; ++k) {
+            ++line;
+            Line(kEmpty, kEmpty);
+        }
+        break;
+    }
+    }
 }
 
 bool TextReader::AllocateVertices(const char* what) {
@@ -512,6 +554,13 @@ bool ReadYktText(Document& doc, InputBytes& input, const Notifier& notifier, Rea
             const char* p = reinterpret_cast<const char*>(chunk.data());
             const char* const end = p + chunk.size();
             while (p < end && !r.failed) {
+                if (*p == '\n' && carry.empty()) {
+                    const char* q = p;
+                    while (q < end && *q == '\n') ++q;
+                    r.EmptyLines(q - p);
+                    p = q;
+                    continue;
+                }
                 const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
                 if (lf != nullptr && carry.empty()) {
                     ++r.line;

@@ -279,3 +279,32 @@ TEST(ReadYktText, TheReportNamesTheLineOfABadFace) {
 
 }  // namespace
 }  // namespace torvel
+
+namespace torvel {
+namespace {
+
+// Runs of empty lines are taken in one step when they end in LF alone; in
+// every block they must act exactly as the same lines ending in CR LF,
+// which are taken one by one.
+TEST(ReadYktText, RunsOfEmptyLinesActAsSingleLinesInEveryBlock) {
+    const auto sample = test::ReadBytes(test::SamplePath("robot.ykt"));
+    std::string lf;
+    for (uint8_t b : sample) {
+        if (b != '\r') lf += static_cast<char>(b);
+    }
+    // Three empty lines after every line, so every block gets some.
+    std::string spaced;
+    for (char ch : lf) {
+        spaced += ch;
+        if (ch == '\n') spaced += "\n\n\n";
+    }
+    auto fast = NewDocument();
+    auto slow = NewDocument();
+    ASSERT_TRUE(ReadText(*fast, spaced));
+    ASSERT_TRUE(ReadText(*slow, WithCrLf(spaced)));
+    EXPECT_EQ(test::DiffModels(*fast, *slow), "");
+    EXPECT_TRUE(fast->has_anim);
+}
+
+}  // namespace
+}  // namespace torvel
