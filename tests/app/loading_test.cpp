@@ -135,6 +135,23 @@ TEST_F(MainWindowTest, RefusedFilesShowTheirMessage) {
     }
 }
 
+// A binary file that ended early: the records read so far are shown, with
+// a warning.
+TEST_F(MainWindowTest, ABinaryFileCutShortLoadsWhatItHoldsAndWarns) {
+    torvel::test::TempFolder folder;
+    const std::string cut = folder.Path("robot-cut.ykt");
+    std::vector<uint8_t> bytes = torvel::test::ReadBytes(Sample("robot-binary.ykt"));
+    bytes.resize(1500);
+    torvel::test::WriteBytes(cut, bytes);
+    HandOver(cut);
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"ファイルが途中で終わっています。\n読み込めなかったデータがあります。"});
+    ClearMessages();
+    EXPECT_FALSE(doc().image.pixels.empty());
+    EXPECT_TRUE(doc().binary_form);
+    EXPECT_EQ(PartsLines(), (Lines{L"- 全体 -", L"body", L"arm"}));
+    EXPECT_FALSE(Greyed(shell().menu, MENU_POS_EDIT, MF_BYPOSITION));
+}
+
 // 終了 behaves as the close box: no question about the unsaved edit, the
 // model is dropped, the window goes and the message loop is told to end.
 TEST_F(MainWindowTest, TheExitCommandClosesAtOnceAndEndsTheLoop) {
