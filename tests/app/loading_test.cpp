@@ -102,7 +102,7 @@ TEST_F(MainWindowTest, RefusedFilesShowTheirMessage) {
     const std::string renamed = folder.Path("cube.ykt.bak");
     torvel::test::WriteBytes(renamed, torvel::test::ReadBytes(Sample("cube.ykt")));
     auto too_many = torvel::test::MakeTwoParts();
-    too_many->unit_count = 254;  // 256 parts and units in all
+    too_many->unit_count = 255;  // 257 parts and units in all
     const std::string limit = folder.Path("units.ykt");
     ASSERT_TRUE(WriteYktText(*too_many, limit.c_str(), Notifier{}));
 
