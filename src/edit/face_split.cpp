@@ -1,8 +1,9 @@
 // Face split: every fully selected face is replaced by the faces of its
 // pattern, and the vertex and face lists of every parts are rebuilt. The
-// rebuild merges vertices of equal position within a parts (the first met
-// while walking the faces wins), drops vertices that no face uses and
-// numbers the vertices in the order the faces first use them.
+// rebuild merges points that are equal in position, weight and texture
+// coordinates within a parts (so texture seams stay apart), drops vertices
+// that no face uses and numbers the vertices in the order the faces first
+// use them.
 
 #include <algorithm>
 #include <new>
@@ -11,7 +12,7 @@
 #include "edit/face_selection.h"
 #include "edit/face_patterns.h"
 #include "edit/parts_limit.h"
-#include "edit/position_index.h"
+#include "edit/point_index.h"
 
 namespace torvel {
 
@@ -39,23 +40,29 @@ struct Rebuilt {
     HeapArray<Face> faces;
     int32_t vertex_offset[kTableSize + 1] = {};
     int32_t face_offset[kTableSize + 1] = {};
-    PositionIndex index;
+    PointIndex index;
     size_t parts_begin = 0;  // first new vertex of the parts being rebuilt
 
-    // The new local index of a point: an equal position among this parts'
-    // new vertices, or the point appended with the given selection byte.
-    // `hash` is PositionIndex::Hash of its position.
+    // The new local index of a point: an equal point among this parts' new
+    // vertices, or the point appended with the given selection byte. `hash`
+    // is PointIndex::Hash of the point.
     int32_t Place(const Point& p, uint64_t hash, uint8_t selected) {
+        // Appended first, so the index compares it in place; taken back when
+        // an equal point is already there. The lists never reallocate: they
+        // were reserved for the whole rebuild.
         vertices.push_back(p.position);
-        const int32_t entry = static_cast<int32_t>(vertices.size() - 1);
-        const int32_t found = index.FindOrAdd(vertices.data(), entry, hash);
-        if (found >= 0) {
-            vertices.pop_back();
-            return found - static_cast<int32_t>(parts_begin);
-        }
         blend.push_back(p.blend);
         u.push_back(p.u);
         v.push_back(p.v);
+        const int32_t entry = static_cast<int32_t>(vertices.size() - 1);
+        const int32_t found = index.FindOrAdd({vertices.data(), blend.data(), u.data(), v.data()}, entry, hash);
+        if (found >= 0) {
+            vertices.pop_back();
+            blend.pop_back();
+            u.pop_back();
+            v.pop_back();
+            return found - static_cast<int32_t>(parts_begin);
+        }
         selection.push_back(selected);
         return entry - static_cast<int32_t>(parts_begin);
     }
@@ -77,7 +84,7 @@ struct PreparedFace {
 };
 
 void Prepare(const Document& doc, int32_t f, size_t base, const FacePattern& quad, const FacePattern& triangle,
-             const PositionIndex& index, PreparedFace& out) {
+             const PointIndex& index, PreparedFace& out) {
     const Face& face = doc.faces[static_cast<size_t>(f)];
     const bool is_triangle = face.v[3] == -1;
     const int corners = is_triangle ? 3 : 4;
@@ -97,7 +104,8 @@ void Prepare(const Document& doc, int32_t f, size_t base, const FacePattern& qua
         out.pattern = &p;
     }
     for (int m = 0; m < out.count; ++m) {
-        out.hash[m] = PositionIndex::Hash(out.points[m].position);
+        const Point& p = out.points[m];
+        out.hash[m] = PointIndex::Hash(p.position, p.blend, p.u, p.v);
         index.Prefetch(out.hash[m]);
     }
 }

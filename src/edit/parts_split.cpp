@@ -9,7 +9,6 @@
 #include "edit/edit_ops.h"
 #include "edit/face_selection.h"
 #include "edit/parts_limit.h"
-#include "edit/position_index.h"
 
 namespace torvel {
 
@@ -35,11 +34,10 @@ struct VertexSet {
     HeapArray<float> u;
     HeapArray<float> v;
     HeapArray<Face> faces;
-    // For each source-local vertex of the set, the entry its faces' corners
-    // use: the first entry with its position (itself when none came before,
-    // or when its position has a NaN and so equals nothing).
+    // For each source-local vertex of the set, its entry in the set: a
+    // corner keeps its own vertex, so texture seams (vertices at one
+    // position with other u, v, weights or normals) stay as they were.
     std::vector<int32_t> corner_entry;
-    PositionIndex index;
 
     void Reserve(size_t vertices, size_t face_count, size_t source_vertices) {
         positions.reserve(vertices);
@@ -49,7 +47,6 @@ struct VertexSet {
         v.reserve(vertices);
         faces.reserve(face_count);
         corner_entry.assign(source_vertices, -1);
-        index.Reset(vertices);
     }
 
     void Add(const Document& doc, size_t global, size_t local) {
@@ -59,13 +56,10 @@ struct VertexSet {
         blend.push_back(doc.blend[global]);
         u.push_back(doc.texture_map_u[global]);
         v.push_back(doc.texture_map_v[global]);
-        // All of the set's vertices are added before any face, so the first
-        // equal entry found now is the first of the whole set.
-        const int32_t first = index.FindOrAdd(positions.data(), entry);
-        corner_entry[local] = first >= 0 ? first : entry;
+        corner_entry[local] = entry;
     }
 
-    // Corners refer to the first vertex of the set with the corner's position.
+    // Corners refer to their own vertex's entry in the set.
     void AddFace(const Face& face) {
         Face out = face;
         const int corners = face.v[3] == -1 ? 3 : 4;

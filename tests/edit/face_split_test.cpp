@@ -87,18 +87,34 @@ TEST(SplitFaces, TrianglePatternTenCutsFromCornerTwo) {
     EXPECT_EQ(Corners(*doc, 3), (std::vector<int32_t>{2, 0, 3, -1}));
 }
 
-TEST(SplitFaces, WithoutAFullFaceTheListsAreStillRebuilt) {
-    auto doc = test::MakeGrid(1, 1);
-    // Vertex 3 moved onto vertex 0's position: the rebuild merges them.
-    doc->vertices[3] = doc->vertices[0];
-    doc->vertex_selection[1] = 1;
-    Recorder rec;
-    EXPECT_FALSE(SplitFaces(*doc, 0, 3, rec.notifier()));
-    EXPECT_EQ(rec.ids(), std::vector<MessageId>{MessageId::NothingSelected});
-    // The quad (0, 2, 3, 1) now uses vertex 0 twice: three vertices remain.
-    EXPECT_EQ(doc->total_vertex_count, 3);
-    EXPECT_EQ(Corners(*doc, 0), (std::vector<int32_t>{0, 1, 0, 2}));
-    for (uint8_t s : doc->vertex_selection) EXPECT_EQ(s, 0);
+// Without a fully selected face the lists are still rebuilt: an exact
+// duplicate (position, weight, u and v) merges, while a vertex at the same
+// position with other texture coordinates — a texture seam — stays its own.
+TEST(SplitFaces, WithNothingSelectedOnlyExactDuplicatesMergeAndSeamsStay) {
+    const struct {
+        const char* what;
+        float u_of_copy;  // relative to vertex 0's
+        int32_t vertices;
+        std::vector<int32_t> corners;
+    } cases[] = {
+        {"exact duplicate", 0.0f, 3, {0, 1, 0, 2}},
+        {"texture seam", 0.5f, 4, {0, 1, 2, 3}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto doc = test::MakeGrid(1, 1);
+        doc->vertices[3] = doc->vertices[0];
+        doc->blend[3] = doc->blend[0];
+        doc->texture_map_u[3] = doc->texture_map_u[0] + c.u_of_copy;
+        doc->texture_map_v[3] = doc->texture_map_v[0];
+        doc->vertex_selection[1] = 1;
+        Recorder rec;
+        EXPECT_FALSE(SplitFaces(*doc, 0, 3, rec.notifier()));
+        EXPECT_EQ(rec.ids(), std::vector<MessageId>{MessageId::NothingSelected});
+        EXPECT_EQ(doc->total_vertex_count, c.vertices);
+        EXPECT_EQ(Corners(*doc, 0), c.corners);
+        for (uint8_t s : doc->vertex_selection) EXPECT_EQ(s, 0);
+    }
 }
 
 TEST(SplitFaces, SplitPointsStaySelectedSoASecondRunSplitsAgain) {

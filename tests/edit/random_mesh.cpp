@@ -154,6 +154,7 @@ void FillGeometry(Dice& dice, Document& doc, const std::vector<PartsPlan>& plan)
         doc.vertex_offset[k] = vertex;
         doc.face_offset[k] = face;
         std::vector<Vec3> positions;
+        const size_t first = static_cast<size_t>(vertex);
         for (int i = 0; i < plan[k].vertex_count; ++i) {
             const size_t g = static_cast<size_t>(vertex++);
             positions.push_back(RandomPosition(dice, positions, cells, step));
@@ -163,6 +164,25 @@ void FillGeometry(Dice& dice, Document& doc, const std::vector<PartsPlan>& plan)
             doc.texture_map_u[g] = dice.Percent(20) ? 0.0f : dice.Real(0.0f, 1.0f);
             doc.texture_map_v[g] = dice.Percent(20) ? 1.0f : dice.Real(0.0f, 1.0f);
             doc.vertex_visible[g] = static_cast<uint8_t>(dice.Range(0, 1));
+            if (g > first && dice.Percent(25)) {
+                // A copy of an earlier vertex of the parts: an exact duplicate,
+                // or a texture seam that differs in one value only.
+                const size_t e = first + static_cast<size_t>(dice.Range(0, static_cast<int>(g - first) - 1));
+                doc.vertices[g] = positions.back() = doc.vertices[e];
+                doc.normals[g] = doc.normals[e];
+                doc.blend[g] = doc.blend[e];
+                doc.texture_map_u[g] = doc.texture_map_u[e];
+                doc.texture_map_v[g] = doc.texture_map_v[e];
+                float* differing[] = {&doc.texture_map_u[g], &doc.texture_map_v[g], &doc.blend[g], &doc.normals[g].y};
+                if (dice.Percent(60)) *dice.OneOf(differing) += 0.25f;
+            }
+            if (dice.Percent(3)) {
+                // NaN or -0 in any of the six values a face split compares.
+                float* value[] = {&doc.vertices[g].x, &doc.vertices[g].y, &doc.vertices[g].z,
+                                  &doc.blend[g], &doc.texture_map_u[g], &doc.texture_map_v[g]};
+                *dice.OneOf(value) = dice.Percent(50) ? -0.0f : std::numeric_limits<float>::quiet_NaN();
+                positions.back() = doc.vertices[g];
+            }
         }
         for (int f = 0; f < plan[k].face_count; ++f) {
             doc.faces[static_cast<size_t>(face++)] = RandomFace(dice, plan[k].vertex_count);

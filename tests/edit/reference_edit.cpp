@@ -66,16 +66,9 @@ void AppendVertex(VertexSet& set, const Document& doc, int32_t g) {
     set.v.push_back(doc.texture_map_v[At(g)]);
 }
 
-// The new local index of a corner whose vertex is g: the first vertex of the
-// set with the same position. A position equal to nothing (NaN) keeps the
-// corner on its own vertex, the one that the walk of the source range put
-// into the set for g.
-int32_t IndexInSet(const VertexSet& set, const std::vector<uint8_t>& in_set, const Document& doc,
-                   int32_t range_start, int32_t g) {
-    const Vec3& position = doc.vertices[At(g)];
-    for (size_t i = 0; i < set.positions.size(); ++i) {
-        if (SamePosition(set.positions[i], position)) return static_cast<int32_t>(i);
-    }
+// The new local index of a corner whose vertex is g: its own vertex, the one
+// that the walk of the source range put into the set for g.
+int32_t IndexInSet(const std::vector<uint8_t>& in_set, int32_t range_start, int32_t g) {
     int32_t own = 0;
     for (int32_t k = range_start; k < g; ++k) own += in_set[At(k)];
     return own;
@@ -193,12 +186,14 @@ PatternPoint CornerPoint(const Document& doc, int32_t g) {
 }
 
 // The local index of the first vertex of the current parts (those from
-// parts_start on) with the point's position; appends the point with the
-// given selection byte when there is none.
+// parts_start on) equal to the point in position, weight, u and v; appends
+// the point with the given selection byte when there is none.
 int32_t FindOrAppend(std::vector<NewVertex>& vertices, size_t parts_start, const PatternPoint& point,
                      uint8_t selected) {
     for (size_t i = parts_start; i < vertices.size(); ++i) {
-        if (SamePosition(vertices[i].position, point.position)) {
+        const NewVertex& n = vertices[i];
+        if (SamePosition(n.position, point.position) && n.weight == point.weight && n.u == point.u &&
+            n.v == point.v) {
             return static_cast<int32_t>(i - parts_start);
         }
     }
@@ -293,7 +288,7 @@ bool ReferenceSplitParts(Document& doc, const Notifier& notifier) {
         Face out = face;
         for (int c = 0; c < 4; ++c) {
             if (c == 3 && face.v[3] == -1) continue;
-            out.v[c] = IndexInSet(set, in_set, doc, vs, vs + face.v[c]);
+            out.v[c] = IndexInSet(in_set, vs, vs + face.v[c]);
         }
         set.faces.push_back(out);
     }

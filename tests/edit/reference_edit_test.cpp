@@ -166,8 +166,9 @@ TEST(ReferenceSplitFaces, NeighbouringSplitQuadsShareTheirEdgeMidpoint) {
 }
 
 TEST(ReferenceSplitFaces, WithNothingFullySelectedStillRebuildsEveryParts) {
-    // Vertex 3 repeats the position of vertex 1 (a seam), vertex 5 is
-    // unused, parts 1 has vertices but no faces.
+    // Vertex 3 repeats the position of vertex 1 with weight and texture
+    // coordinates of its own (a seam), vertex 5 is unused, parts 1 has
+    // vertices but no faces.
     auto doc = MakeModel({{{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 0, 0}, {1, 1, 0}, {5, 5, 5}},
                            {Tri(0, 1, 2), Tri(3, 4, 2)}},
                           {{{7, 7, 7}}, {}},
@@ -178,18 +179,19 @@ TEST(ReferenceSplitFaces, WithNothingFullySelectedStillRebuildsEveryParts) {
     EXPECT_FALSE(ReferenceSplitFaces(*doc, 0, 3, recorder.notifier()));
 
     EXPECT_EQ(recorder.ids(), std::vector<MessageId>{MessageId::NothingSelected});
-    EXPECT_EQ(doc->total_vertex_count, 7);
+    EXPECT_EQ(doc->total_vertex_count, 8);
     EXPECT_EQ(doc->total_face_count, 3);
-    EXPECT_EQ(doc->vertex_offset[1], 4);
-    EXPECT_EQ(doc->vertex_offset[2], 4);
-    EXPECT_EQ(doc->vertex_offset[3], 7);
+    EXPECT_EQ(doc->vertex_offset[1], 5);
+    EXPECT_EQ(doc->vertex_offset[2], 5);
+    EXPECT_EQ(doc->vertex_offset[3], 8);
     EXPECT_EQ(doc->face_offset[2], 2);
-    ExpectFaces(*doc, {Tri(0, 1, 2), Tri(1, 3, 2), Tri(0, 1, 2)});
-    // The merged vertex keeps the weight of the first one met.
+    ExpectFaces(*doc, {Tri(0, 1, 2), Tri(3, 4, 2), Tri(0, 1, 2)});
+    // The seam keeps both sides' weights.
     EXPECT_EQ(doc->blend[1], 1.0f / 8.0f);
+    EXPECT_EQ(doc->blend[3], 3.0f / 8.0f);
     for (uint8_t s : doc->vertex_selection) EXPECT_EQ(s, 0);
     // -0 is kept as it was.
-    EXPECT_TRUE(std::signbit(doc->vertices[5].x));
+    EXPECT_TRUE(std::signbit(doc->vertices[6].x));
 }
 
 // --- Parts split ---
@@ -241,8 +243,8 @@ TEST(ReferenceSplitParts, MovesTheFullySelectedTriangleIntoANewLastParts) {
 
 TEST(ReferenceSplitParts, SplittingEveryFaceEmptiesTheSourceAndKeepsUnmatchedCorners) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    // Vertex 2 repeats vertex 0's position; vertex 3 has a NaN coordinate,
-    // so no position equals it and the corner keeps its own vertex.
+    // Vertex 2 repeats vertex 0's position and vertex 3 has a NaN
+    // coordinate; every corner keeps its own vertex.
     auto doc = MakeModel({{{{1, 1, 1}, {2, 1, 1}, {1, 1, 1}, {nan, 0, 0}}, {Tri(2, 1, 3)}}});
     SelectAllVertices(*doc);
 
