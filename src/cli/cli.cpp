@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "resources/message_texts.h"
+#include "model/message_texts.h"
 
 namespace torvel::cli {
 

@@ -1,6 +1,6 @@
 #include "model/notifier.h"
 
-#include "resources/message_texts.h"
+#include "model/message_texts.h"
 
 namespace torvel {
 

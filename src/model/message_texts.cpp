@@ -1,4 +1,4 @@
-#include "resources/message_texts.h"
+#include "model/message_texts.h"
 
 #include "model/document.h"
 
