@@ -81,6 +81,30 @@ void ShowContextMenu(LPARAM lparam) {
     TrackPopupMenu(edit, TPM_RIGHTBUTTON, LOWORD(lparam), HIWORD(lparam), 0, s.main, nullptr);
 }
 
+// The view's action for a scroll bar's request code (LOWORD of the wParam of
+// WM_HSCROLL and WM_VSCROLL; the LEFT/RIGHT codes are the UP/DOWN ones).
+ScrollAction ScrollActionOf(WORD code) {
+    switch (code) {
+    case SB_LINEUP:
+        return ScrollAction::LineBack;
+    case SB_LINEDOWN:
+        return ScrollAction::LineForward;
+    case SB_PAGEUP:
+        return ScrollAction::PageBack;
+    case SB_PAGEDOWN:
+        return ScrollAction::PageForward;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK:
+        return ScrollAction::ThumbTo;
+    case SB_TOP:
+        return ScrollAction::ToStart;
+    case SB_BOTTOM:
+        return ScrollAction::ToEnd;
+    default:
+        return ScrollAction::None;
+    }
+}
+
 LRESULT CALLBACK ViewWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     Shell& s = TheShell();
     switch (message) {
@@ -125,7 +149,7 @@ LRESULT CALLBACK ViewWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
     case WM_HSCROLL:
     case WM_VSCROLL:
         ScrollRequest(s.view_state, ShellViewHost(), message == WM_HSCROLL ? Axis::Horizontal : Axis::Vertical,
-                      static_cast<ScrollCode>(LOWORD(wparam)), HIWORD(wparam));
+                      ScrollActionOf(LOWORD(wparam)), HIWORD(wparam));
         return 0;
     default:
         return DefWindowProcW(hwnd, message, wparam, lparam);

@@ -53,17 +53,17 @@ struct ViewHost {
     std::function<std::string()> zoom_text;
 };
 
-// Scroll request codes, numbered as the platform numbers them.
-enum class ScrollCode : int {
-    LineUp = 0,
-    LineDown = 1,
-    PageUp = 2,
-    PageDown = 3,
-    ThumbPosition = 4,
-    ThumbTrack = 5,
-    Top = 6,
-    Bottom = 7,
-    EndScroll = 8,
+// What a scroll bar asks of the view along its axis. The shell translates
+// its platform's scroll requests into these.
+enum class ScrollAction {
+    LineBack,     // one pixel towards the start
+    LineForward,  // one pixel towards the end
+    PageBack,     // one client size towards the start
+    PageForward,  // one client size towards the end
+    ThumbTo,      // to the thumb's position (its low 16 bits), while dragging or after
+    ToStart,
+    ToEnd,
+    None,         // the end of a gesture, or a request the view does not know: nothing moves
 };
 
 struct ImagePoint {
@@ -99,7 +99,7 @@ void ApplyZoom(Document& doc, ViewState& view, const ViewHost& host);
 void ResetZoom(ViewState& view, const ViewHost& host);
 void InitScrollBars(ViewState& view, const ViewHost& host);
 void ResizeView(ViewState& view, const ViewHost& host, int32_t width, int32_t height);
-void ScrollRequest(ViewState& view, const ViewHost& host, Axis axis, ScrollCode code, int thumb);
+void ScrollRequest(ViewState& view, const ViewHost& host, Axis axis, ScrollAction action, int thumb);
 
 // Content pixels to ModelImage pixels (the reverse of the magnification).
 PixelRect ContentToImage(const Document& doc, const ViewState& view, PixelRect content);

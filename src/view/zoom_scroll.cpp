@@ -138,33 +138,32 @@ void ResizeView(ViewState& view, const ViewHost& host, int32_t width, int32_t he
     view.client_height = height;
 }
 
-void ScrollRequest(ViewState& view, const ViewHost& host, Axis axis, ScrollCode code, int thumb) {
+void ScrollRequest(ViewState& view, const ViewHost& host, Axis axis, ScrollAction action, int thumb) {
     ScrollAxis& a = AxisOf(view, axis);
     int64_t position = a.scroll;
-    switch (code) {
-    case ScrollCode::LineUp:
+    switch (action) {
+    case ScrollAction::LineBack:
         if (a.scroll != 0) position = a.scroll - 1;
         break;
-    case ScrollCode::LineDown:
+    case ScrollAction::LineForward:
         if (a.scroll < a.range_max - 1) position = a.scroll + 1;
         break;
-    case ScrollCode::PageUp:
+    case ScrollAction::PageBack:
         position = int64_t{a.scroll} - a.page;
         break;
-    case ScrollCode::PageDown:
+    case ScrollAction::PageForward:
         position = int64_t{a.scroll} + a.page;
         break;
-    case ScrollCode::ThumbPosition:
-    case ScrollCode::ThumbTrack:
+    case ScrollAction::ThumbTo:
         position = thumb & 0xFFFF;
         break;
-    case ScrollCode::Top:
+    case ScrollAction::ToStart:
         position = 0;
         break;
-    case ScrollCode::Bottom:
+    case ScrollAction::ToEnd:
         position = a.range_max;
         break;
-    default:
+    case ScrollAction::None:
         break;
     }
     a.scroll = static_cast<int32_t>(std::clamp<int64_t>(position, INT32_MIN, INT32_MAX));

@@ -57,7 +57,7 @@ TEST_F(CubeView, AtOneHundredPercentTheImageSitsCentredOnTheBackground) {
 
 TEST_F(CubeView, MagnifiedPixelsBecomeBlocksShiftedByTheScroll) {
     Show("300");
-    ScrollRequest(view, host, Axis::Vertical, ScrollCode::Top, 0);
+    ScrollRequest(view, host, Axis::Vertical, ScrollAction::ToStart, 0);
     ComposeView(*doc, view, picture);
     const int32_t hs = view.horizontal.scroll;
     const int32_t vs = view.vertical.scroll;

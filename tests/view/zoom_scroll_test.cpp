@@ -61,11 +61,11 @@ TEST_F(ZoomedCube, ZoomingInFromAFittingImageStartsInTheMiddle) {
 
 TEST_F(ZoomedCube, ZoomChangesKeepTheRelativePlace) {
     Zoom("300");
-    ScrollRequest(view, host, Axis::Horizontal, ScrollCode::Top, 0);
+    ScrollRequest(view, host, Axis::Horizontal, ScrollAction::ToStart, 0);
     Zoom("500");
     EXPECT_EQ(view.horizontal.scroll, 0);
     EXPECT_EQ(view.vertical.scroll, static_cast<int32_t>((1559.0 - 330) * (302.0 / (935 - 330))));
-    ScrollRequest(view, host, Axis::Horizontal, ScrollCode::Bottom, 0);
+    ScrollRequest(view, host, Axis::Horizontal, ScrollAction::ToEnd, 0);
     EXPECT_EQ(view.horizontal.scroll, 1560 - 430);
     Zoom("200");
     EXPECT_EQ(view.horizontal.scroll, 623 - 430);
@@ -73,34 +73,34 @@ TEST_F(ZoomedCube, ZoomChangesKeepTheRelativePlace) {
 
 TEST_F(ZoomedCube, PageUpNearTheStartStopsAtZero) {
     Zoom("300");
-    ScrollRequest(view, host, Axis::Horizontal, ScrollCode::ThumbTrack, 100);
+    ScrollRequest(view, host, Axis::Horizontal, ScrollAction::ThumbTo, 100);
     ASSERT_EQ(view.horizontal.scroll, 100);
     rec.scrolls.clear();
-    ScrollRequest(view, host, Axis::Horizontal, ScrollCode::PageUp, 0);
+    ScrollRequest(view, host, Axis::Horizontal, ScrollAction::PageBack, 0);
     EXPECT_EQ(view.horizontal.scroll, 0);
     ASSERT_EQ(rec.scrolls.size(), 1u);
     EXPECT_EQ(rec.scrolls[0].dx, 100);
     EXPECT_EQ(rec.scrolls[0].dy, 0);
     EXPECT_FALSE(rec.scrolls[0].invalidate_uncovered);
-    ScrollRequest(view, host, Axis::Horizontal, ScrollCode::LineDown, 0);
+    ScrollRequest(view, host, Axis::Horizontal, ScrollAction::LineForward, 0);
     EXPECT_EQ(view.horizontal.scroll, 1);
     EXPECT_EQ(view.horizontal.scroll_prev, 1);
 }
 
 TEST_F(ZoomedCube, RequestsStayInRangeAndStillOnesDoNotRepaint) {
     Zoom("300");
-    ScrollRequest(view, host, Axis::Vertical, ScrollCode::Bottom, 0);
+    ScrollRequest(view, host, Axis::Vertical, ScrollAction::ToEnd, 0);
     EXPECT_EQ(view.vertical.scroll, 936 - 330);
-    ScrollRequest(view, host, Axis::Vertical, ScrollCode::PageDown, 0);
+    ScrollRequest(view, host, Axis::Vertical, ScrollAction::PageForward, 0);
     EXPECT_EQ(view.vertical.scroll, 936 - 330);
-    ScrollRequest(view, host, Axis::Vertical, ScrollCode::ThumbPosition, 0x1FFFF);  // 16-bit thumb
+    ScrollRequest(view, host, Axis::Vertical, ScrollAction::ThumbTo, 0x1FFFF);  // 16-bit thumb
     EXPECT_EQ(view.vertical.scroll, 936 - 330);
 
-    ScrollRequest(view, host, Axis::Vertical, ScrollCode::Top, 0);
+    ScrollRequest(view, host, Axis::Vertical, ScrollAction::ToStart, 0);
     rec.invalidations = 0;
     rec.scrolls.clear();
-    ScrollRequest(view, host, Axis::Vertical, ScrollCode::LineUp, 0);
-    ScrollRequest(view, host, Axis::Vertical, ScrollCode::EndScroll, 0);
+    ScrollRequest(view, host, Axis::Vertical, ScrollAction::LineBack, 0);
+    ScrollRequest(view, host, Axis::Vertical, ScrollAction::None, 0);
     EXPECT_EQ(view.vertical.scroll, 0);
     EXPECT_EQ(rec.invalidations, 0);
     EXPECT_TRUE(rec.scrolls.empty());
