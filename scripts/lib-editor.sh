@@ -5,7 +5,7 @@
 #
 # Source it from a script that has `set -eu`, after setting `editor_script`
 # (the name that prefixes error messages), then call, in this order:
-#   editor_build JOBS         the Windows build and build/windows/remote-view.exe
+#   editor_build JOBS         the Windows build of torvel.exe and remote-view.exe
 #   editor_prefix_open        the Wine prefix, taken for this script alone
 #   editor_start_x            the X server; sets DISPLAY
 #   editor_start WINDOWS_PATH the editor, in the background, on that model
@@ -46,18 +46,12 @@ editor_build() {
     command -v python3 >/dev/null 2>&1 || editor_fail "python3 is needed to capture the screen (apt-get install python3)"
     editor_log=$(mktemp "${TMPDIR:-/tmp}/editor-build.XXXXXX")
     if ! (cd "$editor_root" && cmake --preset windows &&
-          cmake --build --preset windows -j "$editor_jobs" --target torvel torvel_help) >"$editor_log" 2>&1; then
+          cmake --build --preset windows -j "$editor_jobs" --target torvel torvel_help remote-view) >"$editor_log" 2>&1; then
         cat "$editor_log" >&2
         rm -f "$editor_log"
         editor_fail "the Windows build failed"
     fi
     rm -f "$editor_log"
-    editor_source="$editor_root/scripts/remote-view.cpp"
-    if [ ! -f "$editor_helper_exe" ] || [ -n "$(find "$editor_source" -newer "$editor_helper_exe")" ]; then
-        x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -municode -static \
-            -o "$editor_helper_exe.part.$$" "$editor_source" || editor_fail "cannot compile scripts/remote-view.cpp"
-        mv -f "$editor_helper_exe.part.$$" "$editor_helper_exe"
-    fi
 }
 
 editor_cleanup() {
@@ -155,6 +149,14 @@ else:
     sys.exit("the window stayed black")
 xc.write_png(output, width, height, raw)
 EOF
+}
+
+# The number resource_ids.h gives the command or control NAME ($1): the
+# header numbers them for the program, the helper and the scripts alike.
+editor_id() {
+    editor_number=$(sed -n "s/^#define $1 *\([0-9][0-9]*\).*/\1/p" "$editor_root/src/resources/resource_ids.h")
+    [ -n "$editor_number" ] || editor_fail "resource_ids.h does not number $1"
+    printf '%s' "$editor_number"
 }
 
 # True when $1 is four integers, as the helper prints a rectangle.

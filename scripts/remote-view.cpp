@@ -40,8 +40,9 @@
 // box (or, in the first form, no model came in time). The rectangle is
 // printed all the same.
 //
-// Built by scripts/screenshot and scripts/tour with the MinGW-w64 compiler
-// into the build folder; it is not part of the program.
+// Built with the Windows build (the target remote-view, build/windows/
+// remote-view.exe) for scripts/screenshot and scripts/tour; it is not part of
+// the program. It takes the editor's identifiers from resource_ids.h.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -55,15 +56,11 @@
 #include <string>
 #include <vector>
 
+#include "resources/resource_ids.h"
+
 namespace {
 
-constexpr wchar_t kMainClass[] = L"TORVEL_CLASS";
-constexpr wchar_t kMainTitle[] = L"TORVEL";
-constexpr wchar_t kViewClass[] = L"TORVEL_CHILD_CLASS";
 constexpr wchar_t kDialogClass[] = L"#32770";
-constexpr int kZoomEditId = 1401;
-constexpr int kPartsListId = 1402;
-constexpr WORD kSaveAsCommand = 40002;
 constexpr DWORD kAnswerMs = 20000;  // a load of a large model may take a while
 constexpr double kStepWaitSeconds = 20;
 constexpr int kDragSteps = 8;       // mouse moves between press and release
@@ -73,8 +70,8 @@ struct Direction {
     WORD command;
 };
 constexpr Direction kDirections[] = {
-    {L"front", 40009}, {L"back", 40010}, {L"left", 40011},
-    {L"right", 40012}, {L"top", 40013},  {L"bottom", 40014},
+    {L"front", IDM_DIRECTION_FRONT}, {L"back", IDM_DIRECTION_BACK}, {L"left", IDM_DIRECTION_LEFT},
+    {L"right", IDM_DIRECTION_RIGHT}, {L"top", IDM_DIRECTION_TOP},   {L"bottom", IDM_DIRECTION_BOTTOM},
 };
 
 // Text to the shell as UTF-8, whatever the console's code page.
@@ -109,10 +106,10 @@ BOOL CALLBACK FindControl(HWND hwnd, LPARAM lparam) {
     wchar_t cls[64] = {};
     GetClassNameW(hwnd, cls, 64);
     const int id = GetDlgCtrlID(hwnd);
-    if (id == kZoomEditId && _wcsicmp(cls, L"Edit") == 0) c->zoom_edit = hwnd;
-    if (id == kPartsListId && _wcsicmp(cls, L"ListBox") == 0) c->parts_list = hwnd;
+    if (id == IDC_ZOOM_EDIT && _wcsicmp(cls, L"Edit") == 0) c->zoom_edit = hwnd;
+    if (id == IDC_PARTS_LIST && _wcsicmp(cls, L"ListBox") == 0) c->parts_list = hwnd;
     if (_wcsicmp(cls, TRACKBAR_CLASSW) == 0) c->zoom_slider = hwnd;
-    if (std::wcscmp(cls, kViewClass) == 0 && GetParent(hwnd) == GetAncestor(hwnd, GA_ROOT)) c->view = hwnd;
+    if (std::wcscmp(cls, kViewWindowClass) == 0 && GetParent(hwnd) == GetAncestor(hwnd, GA_ROOT)) c->view = hwnd;
     return TRUE;
 }
 
@@ -226,7 +223,7 @@ int Finish(HWND main, int status) {
 HWND FindEditor(double wait_seconds) {
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(wait_seconds * 1000);
     HWND main = nullptr;
-    while ((main = FindWindowW(kMainClass, kMainTitle)) == nullptr || !IsWindowVisible(main)) {
+    while ((main = FindWindowW(kMainWindowClass, kMainWindowTitle)) == nullptr || !IsWindowVisible(main)) {
         if (GetTickCount64() > deadline) {
             Print(stderr, L"remote-view: no TORVEL window after %.0f s\n", wait_seconds);
             return nullptr;
@@ -442,7 +439,7 @@ int RunControls(HWND main) {
 // is a combo box (cmb13) in the dialogs of newer systems and an edit (edt1)
 // in older ones; whichever exists and is visible is filled.
 int RunSave(HWND main, const wchar_t* path, bool binary, bool hold) {
-    if (!PostMessageW(main, WM_COMMAND, MAKEWPARAM(kSaveAsCommand, 0), 0)) return Fail(L"cannot post"), 1;
+    if (!PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDM_FILE_SAVE_AS, 0), 0)) return Fail(L"cannot post"), 1;
     HWND dialog = WaitForDialog(main, kStepWaitSeconds);
     if (dialog == nullptr) return Fail(L"no Save As dialog came up"), 1;
     ListControls(dialog);

@@ -13,13 +13,6 @@ namespace torvel::app {
 
 namespace {
 
-constexpr int kStatusBarId = 1540;
-constexpr int kRebarId = 1556;
-constexpr int kEditToolbarId = 1572;
-constexpr int kZoomToolbarId = 1576;
-constexpr int kZoomLabelId = 1652;
-constexpr int kZoomSliderId = 1684;
-constexpr int kZoomSpinId = 1700;
 constexpr int kZoomMin = 100;
 constexpr int kZoomMax = 1000;
 constexpr int kZoomStep = 100;
@@ -70,7 +63,7 @@ void AddBand(HWND rebar, HWND child, UINT min_length, UINT min_breadth) {
 
 void CreateEditToolbar(HWND rebar) {
     Shell& s = TheShell();
-    s.edit_toolbar = CreateToolbar(GetParent(rebar), kEditToolbarId);
+    s.edit_toolbar = CreateToolbar(GetParent(rebar), IDC_EDIT_TOOLBAR);
     const TBBUTTON buttons[3] = {
         {0, IDM_EDIT_DESELECT_MODE, TBSTATE_ENABLED, BTNS_AUTOSIZE | BTNS_CHECK, {}, 0, -1},
         {1, IDM_EDIT_ONE_SIDED, TBSTATE_ENABLED, BTNS_AUTOSIZE, {}, 0, -1},
@@ -95,9 +88,9 @@ LRESULT CALLBACK ZoomToolbarProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
     Shell& s = TheShell();
     switch (message) {
     case WM_COMMAND:
-        if (LOWORD(wparam) == kZoomEditId && HIWORD(wparam) == EN_SETFOCUS) {
+        if (LOWORD(wparam) == IDC_ZOOM_EDIT && HIWORD(wparam) == EN_SETFOCUS) {
             SendMessageW(s.zoom_edit, WM_KILLFOCUS, 0, 0);  // the field never keeps a caret
-        } else if (LOWORD(wparam) == kZoomEditId && HIWORD(wparam) == EN_CHANGE) {
+        } else if (LOWORD(wparam) == IDC_ZOOM_EDIT && HIWORD(wparam) == EN_CHANGE) {
             ApplyZoomToView();
         }
         break;
@@ -131,7 +124,7 @@ LRESULT CALLBACK ZoomToolbarProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
 
 void CreateZoomToolbar(HWND rebar) {
     Shell& s = TheShell();
-    s.zoom_toolbar = CreateToolbar(GetParent(rebar), kZoomToolbarId);
+    s.zoom_toolbar = CreateToolbar(GetParent(rebar), IDC_ZOOM_TOOLBAR);
     s.zoom_toolbar_base_proc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(s.zoom_toolbar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ZoomToolbarProc)));
     const TBBUTTON buttons[2] = {
@@ -149,7 +142,7 @@ void CreateZoomToolbar(HWND rebar) {
 
     const wchar_t* label = L"ｽﾞｰﾑ";
     s.zoom_label = CreateWindowExW(0, L"STATIC", label, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, s.zoom_toolbar,
-                                   Id(kZoomLabelId), s.instance, nullptr);
+                                   Id(IDC_ZOOM_LABEL), s.instance, nullptr);
     UseGuiFont(s.zoom_label);
     const SIZE text = MeasureText(s.zoom_label, label);
     const int label_y = place.top + 5;
@@ -157,17 +150,17 @@ void CreateZoomToolbar(HWND rebar) {
 
     const int edit_y = label_y + text.cy;
     s.zoom_edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_RIGHT | ES_READONLY, 0,
-                                  edit_y, B - 1, 20, s.zoom_toolbar, Id(kZoomEditId), s.instance, nullptr);
+                                  edit_y, B - 1, 20, s.zoom_toolbar, Id(IDC_ZOOM_EDIT), s.instance, nullptr);
     UseGuiFont(s.zoom_edit);
     const int spin_y = edit_y + 20;
     s.zoom_spin = CreateWindowExW(0, UPDOWN_CLASSW, L"",
                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | UDS_HORZ | UDS_AUTOBUDDY | UDS_SETBUDDYINT |
                                       UDS_NOTHOUSANDS | UDS_ARROWKEYS,
-                                  0, spin_y, B, 20, s.zoom_toolbar, Id(kZoomSpinId), s.instance, nullptr);
+                                  0, spin_y, B, 20, s.zoom_toolbar, Id(IDC_ZOOM_SPIN), s.instance, nullptr);
     SendMessageW(s.zoom_spin, UDM_SETRANGE32, kZoomMin, kZoomMax);
     const int slider_y = spin_y + 20;
     s.zoom_slider = CreateWindowExW(0, TRACKBAR_CLASSW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | TBS_VERT | TBS_AUTOTICKS,
-                                    0, slider_y, B - 1, 150, s.zoom_toolbar, Id(kZoomSliderId), s.instance, nullptr);
+                                    0, slider_y, B - 1, 150, s.zoom_toolbar, Id(IDC_ZOOM_SLIDER), s.instance, nullptr);
     SendMessageW(s.zoom_slider, TBM_SETTICFREQ, kZoomStep, 0);
     SendMessageW(s.zoom_slider, TBM_SETRANGE, TRUE, MAKELONG(kZoomMin, kZoomMax));
     SendMessageW(s.zoom_slider, TBM_SETPOS, TRUE, kZoomMin);
@@ -179,7 +172,7 @@ void CreateZoomToolbar(HWND rebar) {
 void CreateStatusBar(HWND parent) {
     Shell& s = TheShell();
     s.status_bar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, parent,
-                                   Id(kStatusBarId), s.instance, nullptr);
+                                   Id(IDC_STATUS_BAR), s.instance, nullptr);
     UseGuiFont(s.status_bar);
 }
 
@@ -187,7 +180,7 @@ void CreatePartsList(HWND parent) {
     Shell& s = TheShell();
     s.parts_list = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
                                    WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY, 0,
-                                   0, 0, 0, parent, Id(kPartsListId), s.instance, nullptr);
+                                   0, 0, 0, parent, Id(IDC_PARTS_LIST), s.instance, nullptr);
     UseGuiFont(s.parts_list);
 }
 
@@ -196,7 +189,7 @@ void CreateRebar(HWND parent) {
     s.rebar = CreateWindowExW(WS_EX_TOOLWINDOW, REBARCLASSNAMEW, L"",
                               WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_BORDER | RBS_BANDBORDERS |
                                   CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_VERT,
-                              0, 0, 0, 0, parent, Id(kRebarId), s.instance, nullptr);
+                              0, 0, 0, 0, parent, Id(IDC_REBAR), s.instance, nullptr);
     REBARINFO info{};
     info.cbSize = sizeof info;
     SendMessageW(s.rebar, RB_SETBARINFO, 0, reinterpret_cast<LPARAM>(&info));

@@ -6,8 +6,6 @@
 
 namespace torvel::app {
 
-inline constexpr int kPartsListId = 1402;
-inline constexpr int kZoomEditId = 1401;
 inline constexpr int kPartsListWidth = 128;
 
 void CreateStatusBar(HWND parent);

@@ -108,7 +108,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
         OnDropFiles(reinterpret_cast<HDROP>(wparam));
         return 0;
     case WM_COMMAND:
-        if (LOWORD(wparam) == kPartsListId) {
+        if (LOWORD(wparam) == IDC_PARTS_LIST) {
             if (HIWORD(wparam) != LBN_SELCHANGE) break;
             PartsChoiceChanged();
             return 0;
@@ -119,8 +119,8 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
     case WM_NOTIFY:
         return OnNotify(hwnd, reinterpret_cast<NMHDR*>(lparam), wparam, lparam);
     case WM_MENUSELECT:
-        // Below 1000 the item is a popup position of the menu bar.
-        if (LOWORD(wparam) < 1000) RefreshPopupState(GetSubMenu(s.menu, LOWORD(wparam)), LOWORD(wparam));
+        // Below the limit the item is a popup position of the menu bar.
+        if (LOWORD(wparam) < MENU_POS_LIMIT) RefreshPopupState(GetSubMenu(s.menu, LOWORD(wparam)), LOWORD(wparam));
         return 0;
     default:
         break;

@@ -171,7 +171,7 @@ void RegisterViewWindowClass(HINSTANCE instance) {
 
 HWND CreateViewWindow(HWND parent) {
     return CreateWindowExW(WS_EX_CLIENTEDGE, kViewWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0,
-                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kViewWindowId)), TheShell().instance,
+                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_VIEW_WINDOW)), TheShell().instance,
                            nullptr);
 }
 

@@ -4,9 +4,6 @@
 
 namespace torvel::app {
 
-inline constexpr wchar_t kViewWindowClass[] = L"TORVEL_CHILD_CLASS";
-inline constexpr int kViewWindowId = 1524;
-
 void RegisterViewWindowClass(HINSTANCE instance);
 HWND CreateViewWindow(HWND parent);
 

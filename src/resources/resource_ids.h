@@ -2,11 +2,12 @@
  * Identifiers of the program's Windows resources and of its commands.
  *
  * Shared by torvel.rc (which the resource compiler reads through the C
- * preprocessor) and by the C++ shell, so everything here is a plain #define
- * of a literal number: the resource compiler does not evaluate expressions
- * in resource names. The C++-only checks at the end guard the ranges that
- * code computes with (a direction from its command, a pattern from its
- * button or bitmap).
+ * preprocessor), by the C++ shell and by scripts/remote-view.cpp, which
+ * drives a running editor, so every number here is a plain #define of a
+ * literal: the resource compiler does not evaluate expressions in resource
+ * names. The C++-only part at the end holds the window class names and the
+ * checks that guard what code computes with (a direction from its command, a
+ * pattern from its button or bitmap, a popup position from WM_MENUSELECT).
  *
  * Every menu entry, accelerator and toolbar button reaches the main window
  * as WM_COMMAND with one of the IDM_ numbers; they all lie in
@@ -74,6 +75,14 @@
 
 #define IDC_ZOOM_EDIT        1401  /* zoom percent field */
 #define IDC_PARTS_LIST       1402  /* list of parts at the right edge */
+#define IDC_VIEW_WINDOW      1524  /* the view of the model */
+#define IDC_STATUS_BAR       1540
+#define IDC_REBAR            1556  /* vertical, with the two toolbars as bands */
+#define IDC_EDIT_TOOLBAR     1572
+#define IDC_ZOOM_TOOLBAR     1576  /* holds the zoom label, field, spin and slider */
+#define IDC_ZOOM_LABEL       1652
+#define IDC_ZOOM_SLIDER      1684
+#define IDC_ZOOM_SPIN        1700
 
 /* ---- Commands -------------------------------------------------------- */
 
@@ -111,15 +120,31 @@
 #define MENU_POS_DIRECTION    2
 #define MENU_POS_HELP         3
 #define MENU_POS_EDIT_ALIGN   4  /* the 整列 popup inside 編集 */
+#define MENU_POS_DIRECTION_LAST 5  /* items 0 (前) .. 5 (下) of the 方向 popup */
+#define MENU_POS_LIMIT     1000  /* an item below this in WM_MENUSELECT is a popup position */
 
 #if defined(__cplusplus) && !defined(RC_INVOKED)
+/* Window classes and the main window's title: a second instance finds the
+   running editor by them, and so does remote-view. */
+inline constexpr wchar_t kMainWindowClass[] = L"TORVEL_CLASS";
+inline constexpr wchar_t kMainWindowTitle[] = L"TORVEL";
+inline constexpr wchar_t kViewWindowClass[] = L"TORVEL_CHILD_CLASS";
+
 /* The direction is the command's offset from IDM_DIRECTION_FRONT and also the
    item's position in the 方向 popup; pattern i has button and bitmap i. */
 static_assert(IDM_DIRECTION_BOTTOM - IDM_DIRECTION_FRONT == 5, "six directions in order");
+static_assert(MENU_POS_DIRECTION_LAST == IDM_DIRECTION_BOTTOM - IDM_DIRECTION_FRONT, "one popup item per direction");
 static_assert(IDC_PATTERN_LAST - IDC_PATTERN_FIRST == 12, "thirteen pattern buttons");
 static_assert(IDB_PATTERN_LAST - IDB_PATTERN_FIRST == 12, "thirteen pattern bitmaps");
 static_assert(IDC_PATTERN_QUAD_LAST + 1 == IDC_PATTERN_TRIANGLE_FIRST, "quadrilateral group, then triangles");
-static_assert(IDC_ZOOM_EDIT < IDM_FIRST && IDC_PARTS_LIST < IDM_FIRST, "controls below the commands");
+static_assert(IDC_ZOOM_EDIT < IDM_FIRST && IDC_PARTS_LIST < IDM_FIRST && IDC_VIEW_WINDOW < IDM_FIRST &&
+                  IDC_ZOOM_SPIN < IDM_FIRST,
+              "controls below the commands");
+/* WM_COMMAND and WM_MENUSELECT carry the id in 16 bits. */
+static_assert(IDM_LAST <= 0xFFFF, "commands fit a WORD");
+static_assert(MENU_POS_EDIT_ALIGN < MENU_POS_LIMIT && MENU_POS_DIRECTION_LAST < MENU_POS_LIMIT &&
+                  IDM_FIRST >= MENU_POS_LIMIT,
+              "popup positions below the limit, commands above it");
 #endif
 
 #endif /* TORVEL_RESOURCES_RESOURCE_IDS_H */

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "app/main_window.h"
+#include "resources/resource_ids.h"
 #include "app_window.h"
 #include "test_support.h"
 
