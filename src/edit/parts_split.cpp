@@ -9,6 +9,7 @@
 #include "edit/edit_ops.h"
 #include "edit/face_selection.h"
 #include "edit/parts_limit.h"
+#include "model/vertex_arrays.h"
 
 namespace torvel {
 
@@ -161,13 +162,7 @@ bool SplitParts(Document& doc, const Notifier& notifier) {
         // half-way through the change.
         const size_t new_n = old_n - (ve - vs - staying_vertices) + moving_vertices;
         const size_t new_f = old_f;  // the moving faces change parts, not number
-        ReserveArray(doc.vertices, new_n);
-        ReserveArray(doc.normals, new_n);
-        ReserveArray(doc.blend, new_n);
-        ReserveArray(doc.texture_map_u, new_n);
-        ReserveArray(doc.texture_map_v, new_n);
-        ReserveArray(doc.vertex_selection, new_n);
-        ReserveArray(doc.vertex_visible, new_n);
+        ForEachVertexArray(doc, [new_n](auto& array) { ReserveArray(array, new_n); });
         ReserveArray(doc.faces, new_f);
 
         for (size_t g = vs; g < ve; ++g) {
@@ -198,13 +193,7 @@ bool SplitParts(Document& doc, const Notifier& notifier) {
     std::fill_n(doc.vertex_visible.begin() + static_cast<ptrdiff_t>(vs), sV, uint8_t{0});
     std::copy(staying.faces.begin(), staying.faces.end(), doc.faces.begin() + static_cast<ptrdiff_t>(fs));
 
-    MoveDown(doc.vertices, ve, vs + sV);
-    MoveDown(doc.normals, ve, vs + sV);
-    MoveDown(doc.blend, ve, vs + sV);
-    MoveDown(doc.texture_map_u, ve, vs + sV);
-    MoveDown(doc.texture_map_v, ve, vs + sV);
-    MoveDown(doc.vertex_selection, ve, vs + sV);
-    MoveDown(doc.vertex_visible, ve, vs + sV);
+    ForEachVertexArray(doc, [&](auto& array) { MoveDown(array, ve, vs + sV); });
     MoveDown(doc.faces, fe, fs + sF);
     const int32_t dV = static_cast<int32_t>((ve - vs) - sV);
     const int32_t dF = static_cast<int32_t>((fe - fs) - sF);

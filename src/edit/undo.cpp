@@ -6,6 +6,7 @@
 #include <new>
 
 #include "edit/edit_ops.h"
+#include "model/vertex_arrays.h"
 
 namespace torvel {
 
@@ -15,12 +16,7 @@ namespace {
 bool HasSoundGeometry(const Document& doc) {
     if (doc.parts_count == 0 && doc.vertices.empty() && doc.faces.empty()) return false;
     if (doc.parts_count < 0 || doc.parts_count > kTableSize) return false;
-    if (doc.total_vertex_count < 0 || doc.total_face_count < 0) return false;
-    const size_t n = static_cast<size_t>(doc.total_vertex_count);
-    return doc.vertices.size() == n && doc.normals.size() == n && doc.blend.size() == n &&
-           doc.texture_map_u.size() == n && doc.texture_map_v.size() == n &&
-           doc.vertex_selection.size() == n && doc.vertex_visible.size() == n &&
-           doc.faces.size() == static_cast<size_t>(doc.total_face_count);
+    return ArraySizesMatchCounts(doc);
 }
 
 }  // namespace
@@ -45,13 +41,7 @@ bool TakeUndoSnapshot(Document& doc) {
 
     ReleaseSnapshot(s);
     try {
-        s.vertices.assign(doc.vertices.begin(), doc.vertices.end());
-        s.normals.assign(doc.normals.begin(), doc.normals.end());
-        s.blend.assign(doc.blend.begin(), doc.blend.end());
-        s.texture_map_u.assign(doc.texture_map_u.begin(), doc.texture_map_u.end());
-        s.texture_map_v.assign(doc.texture_map_v.begin(), doc.texture_map_v.end());
-        s.vertex_selection.assign(doc.vertex_selection.begin(), doc.vertex_selection.end());
-        s.vertex_visible.assign(doc.vertex_visible.begin(), doc.vertex_visible.end());
+        ForEachVertexArrayPair(s, doc, [](auto& to, const auto& from) { to.assign(from.begin(), from.end()); });
         s.faces.assign(doc.faces.begin(), doc.faces.end());
     } catch (const std::bad_alloc&) {
         // No undo for this edit; the edit itself still goes ahead.
@@ -82,13 +72,7 @@ bool RestoreUndoSnapshot(Document& doc, const Notifier& notifier) {
 
     // The snapshot's arrays become the Document's: no copy, and the snapshot
     // is absent afterwards, so a second undo does nothing.
-    doc.vertices.swap(s.vertices);
-    doc.normals.swap(s.normals);
-    doc.blend.swap(s.blend);
-    doc.texture_map_u.swap(s.texture_map_u);
-    doc.texture_map_v.swap(s.texture_map_v);
-    doc.vertex_selection.swap(s.vertex_selection);
-    doc.vertex_visible.swap(s.vertex_visible);
+    ForEachVertexArrayPair(doc, s, [](auto& a, auto& b) { a.swap(b); });
     doc.faces.swap(s.faces);
     ReleaseSnapshot(s);
 

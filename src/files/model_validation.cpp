@@ -3,6 +3,7 @@
 #include <string>
 
 #include "files/ykt_files.h"
+#include "model/vertex_arrays.h"
 
 namespace torvel {
 
@@ -92,10 +93,7 @@ bool CheckModel(const Document& doc, ReadReport* report, const ModelPlaces& plac
     if (N < 1 && !problem("頂点がありません (全体の頂点数が 0)")) return false;
     if (F < 1 && !problem("面がありません (全体の面数が 0)")) return false;
     if (!sound) return false;
-    const auto sized = [N](const auto& array) { return static_cast<int64_t>(array.size()) == N; };
-    if (!sized(doc.vertices) || !sized(doc.normals) || !sized(doc.blend) || !sized(doc.texture_map_u) ||
-        !sized(doc.texture_map_v) || !sized(doc.vertex_selection) || !sized(doc.vertex_visible) ||
-        static_cast<int64_t>(doc.faces.size()) != F) {
+    if (!ArraySizesMatchCounts(doc)) {
         problem("頂点または面の配列が全体の件数と合いません");
         return false;
     }

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "model/vertex_arrays.h"
+
 namespace torvel {
 
 namespace {
@@ -21,13 +23,7 @@ void Zero(T& field) {
 
 void ReleaseSnapshot(UndoSnapshot& s) {
     s.present = false;
-    Release(s.vertices);
-    Release(s.normals);
-    Release(s.blend);
-    Release(s.texture_map_u);
-    Release(s.texture_map_v);
-    Release(s.vertex_selection);
-    Release(s.vertex_visible);
+    ForEachVertexArray(s, [](auto& array) { Release(array); });
     Release(s.faces);
 }
 
@@ -42,13 +38,7 @@ void ResetDocument(Document& doc) {
     doc.image.height = 0;
     Release(doc.image.pixels);
 
-    Release(doc.vertices);
-    Release(doc.normals);
-    Release(doc.blend);
-    Release(doc.texture_map_u);
-    Release(doc.texture_map_v);
-    Release(doc.vertex_selection);
-    Release(doc.vertex_visible);
+    ForEachVertexArray(doc, [](auto& array) { Release(array); });
     Release(doc.faces);
 
     ReleaseSnapshot(doc.undo);
@@ -110,21 +100,9 @@ void AllocateVertexArrays(Document& doc, int32_t n) {
     const size_t count = n > 0 ? static_cast<size_t>(n) : 0;
     // Assigning fresh vectors releases the old memory before the new arrays
     // are zero-filled, so a second count line does not double the peak.
-    Release(doc.vertices);
-    Release(doc.normals);
-    Release(doc.blend);
-    Release(doc.texture_map_u);
-    Release(doc.texture_map_v);
-    Release(doc.vertex_selection);
-    Release(doc.vertex_visible);
+    ForEachVertexArray(doc, [](auto& array) { Release(array); });
     // resize value-initialises: the zeroed memory of the allocator stays.
-    doc.vertices.resize(count);
-    doc.normals.resize(count);
-    doc.blend.resize(count);
-    doc.texture_map_u.resize(count);
-    doc.texture_map_v.resize(count);
-    doc.vertex_selection.resize(count);
-    doc.vertex_visible.resize(count);
+    ForEachVertexArray(doc, [count](auto& array) { array.resize(count); });
 }
 
 void AllocateFaceArray(Document& doc, int32_t f) {

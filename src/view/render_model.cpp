@@ -1,5 +1,6 @@
 #include <new>
 
+#include "model/vertex_arrays.h"
 #include "view/raster.h"
 #include "view/render.h"
 
@@ -33,10 +34,8 @@ bool RenderModel(Document& doc, ViewState& view, RenderScratch& scratch, const V
     // only; loading refuses such models, so this is a guard, not a path.
     const int P = doc.parts_count;
     const size_t N = doc.vertices.size();
-    const bool drawable = P >= 0 && P <= kTableSize && doc.vertex_offset[P] >= 0 &&
-                          static_cast<size_t>(doc.vertex_offset[P]) <= N &&
-                          doc.normals.size() == N && doc.vertex_visible.size() == N &&
-                          doc.vertex_selection.size() == N && doc.face_offset[P] >= 0 &&
+    const bool drawable = P >= 0 && P <= kTableSize && ArraySizesMatchCounts(doc) && doc.vertex_offset[P] >= 0 &&
+                          static_cast<size_t>(doc.vertex_offset[P]) <= N && doc.face_offset[P] >= 0 &&
                           static_cast<size_t>(doc.face_offset[P]) <= doc.faces.size();
     if (drawable) {
         const ViewDirection dir = doc.direction;

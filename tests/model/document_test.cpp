@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "model/vertex_arrays.h"
 #include "test_support.h"
 
 namespace torvel {
@@ -54,14 +55,8 @@ TEST(AllocateVertexArrays, CreatesSevenZeroFilledArraysAndReplacesOldOnes) {
     AllocateVertexArrays(*doc, 3);
     doc->vertices[1].x = 5;
     AllocateVertexArrays(*doc, 2);
-    EXPECT_EQ(doc->vertices.size(), 2u);
     EXPECT_EQ(doc->vertices[1].x, 0.0f);
-    EXPECT_EQ(doc->normals.size(), 2u);
-    EXPECT_EQ(doc->blend.size(), 2u);
-    EXPECT_EQ(doc->texture_map_u.size(), 2u);
-    EXPECT_EQ(doc->texture_map_v.size(), 2u);
-    EXPECT_EQ(doc->vertex_selection.size(), 2u);
-    EXPECT_EQ(doc->vertex_visible.size(), 2u);
+    ForEachVertexArray(*doc, [](const auto& array) { EXPECT_EQ(array.size(), 2u); });
 }
 
 }  // namespace
