@@ -36,7 +36,7 @@ void OnCreate(HWND hwnd) {
 void OnSize(HWND hwnd) {
     Shell& s = TheShell();
     LayoutMainWindow(hwnd);
-    if (!s.doc->image.pixels.empty()) Redraw();
+    if (ModelShown(*s.doc)) Redraw();
     if (s.argc > 1) {
         const char* path = s.argv[1];
         s.argc = 0;  // once only

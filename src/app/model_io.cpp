@@ -46,7 +46,7 @@ bool LoadAndShowModel(const char* path) {
     if (!loaded) {
         // The Document is empty or unchanged; the window follows it, so that
         // no command acts on a model that is not there.
-        if (s.doc->image.pixels.empty()) {
+        if (!ModelShown(*s.doc)) {
             SendMessageW(s.parts_list, LB_RESETCONTENT, 0, 0);
             RefreshModelState();
         }

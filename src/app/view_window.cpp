@@ -47,7 +47,7 @@ void PaintView(HWND hwnd) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
     Shell& s = TheShell();
-    if (!s.doc->image.pixels.empty()) {
+    if (ModelShown(*s.doc)) {
         static ViewPicture picture;  // kept between paints: one allocation per size
         if (RunUnlessOutOfMemory([&] { ComposeView(*s.doc, s.view_state, picture); })) DrawPicture(dc, picture);
     } else {
@@ -75,7 +75,7 @@ void ShowContextMenu(LPARAM lparam) {
     Shell& s = TheShell();
     // Without a model the Edit menu is greyed in the menu bar; as a context
     // menu its selection items would act on an empty Document.
-    if (s.doc->image.pixels.empty()) return;
+    if (!ModelShown(*s.doc)) return;
     HMENU edit = GetSubMenu(s.menu, MENU_POS_EDIT);
     RefreshPopupState(edit, MENU_POS_EDIT);
     TrackPopupMenu(edit, TPM_RIGHTBUTTON, LOWORD(lparam), HIWORD(lparam), 0, s.main, nullptr);
@@ -123,7 +123,7 @@ LRESULT CALLBACK ViewWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
     case WM_LBUTTONDOWN:
         // Without a model there is nothing to pick; the redraw after a pick
         // would create an image, the sign that a model is shown.
-        if (s.doc->image.pixels.empty()) return 0;
+        if (!ModelShown(*s.doc)) return 0;
         BeginPress(*s.doc, Band(), GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
         if (GetCapture() != hwnd) SetCapture(hwnd);
         return 0;
@@ -135,7 +135,7 @@ LRESULT CALLBACK ViewWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
         }
         return 0;
     case WM_LBUTTONUP:
-        if (Pressed(Band()) && !s.doc->image.pixels.empty()) {
+        if (Pressed(Band()) && ModelShown(*s.doc)) {
             OnButtonUp();
         } else {
             // No press in the view, or no model: nothing to select.

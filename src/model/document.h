@@ -191,6 +191,12 @@ void AllocateVertexArrays(Document& doc, int32_t n);
 // (Re)creates the face array with f zero-filled entries.
 void AllocateFaceArray(Document& doc, int32_t f);
 
+// Whether a model is shown: the drawing of a loaded model creates the image
+// and ResetDocument releases it, so the image's existence is the sign.
+inline bool ModelShown(const Document& doc) {
+    return !doc.image.pixels.empty();
+}
+
 // Vertex and face counts of parts i, from the offset tables.
 inline int32_t PartsVertexCount(const Document& doc, int i) {
     return doc.vertex_offset[i + 1] - doc.vertex_offset[i];

@@ -11,7 +11,7 @@ void ComposeView(const Document& doc, const ViewState& view, ViewPicture& pictur
     picture.width = w;
     picture.height = h;
     const ModelImage& image = doc.image;
-    const bool has_image = !image.pixels.empty();
+    const bool has_image = ModelShown(doc);
     picture.pixels.assign(static_cast<size_t>(w) * static_cast<size_t>(h),
                           has_image ? kBackgroundColor : kEmptyViewColor);
     if (!has_image || w == 0 || h == 0) return;

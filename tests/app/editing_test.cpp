@@ -72,7 +72,7 @@ TEST_F(MainWindowTest, ThePartsSplitButtonAddsALineThatUndoRemoves) {
     ClickToolbarButton(shell().edit_toolbar, IDM_EDIT_SPLIT_PARTS);
     EXPECT_EQ(doc().parts_count, 3);
     EXPECT_EQ(PartsLines(), (Lines{L"- 全体 -", L"plate", L"fin", L"no-name"}));
-    EXPECT_FALSE(doc().image.pixels.empty());
+    EXPECT_TRUE(ModelShown(doc()));
 
     Command(IDM_EDIT_UNDO);
     EXPECT_EQ(doc().parts_count, 2);

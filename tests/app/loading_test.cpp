@@ -25,7 +25,7 @@ bool EndsWith(const std::string& text, const std::string& end) {
 // direction menus greyed, the rebar disabled.
 void ExpectNoModelShown() {
     Shell& s = TheShell();
-    EXPECT_TRUE(s.doc->image.pixels.empty());
+    EXPECT_FALSE(ModelShown(*s.doc));
     EXPECT_EQ(PartsLines(), Lines{});
     EXPECT_TRUE(Greyed(s.menu, MENU_POS_EDIT, MF_BYPOSITION));
     EXPECT_TRUE(Greyed(s.menu, MENU_POS_DIRECTION, MF_BYPOSITION));
@@ -64,7 +64,7 @@ TEST_F(MainWindowTest, OnlyTheFirstOfSeveralDroppedFilesLoads) {
 TEST_F(MainWindowTest, AHandedOverPathLoadsAndAnUnterminatedRecordIsIgnored) {
     HandOver(Sample("cube.ykt"));
     EXPECT_EQ(PartsLines(), (Lines{L"- 全体 -", L"cube"}));
-    EXPECT_FALSE(doc().image.pixels.empty());
+    EXPECT_TRUE(ModelShown(doc()));
 
     // A record whose bytes do not end in the terminating zero is not read.
     const std::string path = Sample("two-parts.ykt");
@@ -126,7 +126,7 @@ TEST_F(MainWindowTest, RefusedFilesShowTheirMessage) {
         ClearMessages();
         if (c.model_stays) {
             EXPECT_EQ(PartsLines(), (Lines{L"- 全体 -", L"plate", L"fin"}));
-            EXPECT_FALSE(doc().image.pixels.empty());
+            EXPECT_TRUE(ModelShown(doc()));
             EXPECT_FALSE(Greyed(shell().menu, MENU_POS_EDIT, MF_BYPOSITION));
             EXPECT_TRUE(IsWindowEnabled(shell().rebar));
         } else {
@@ -146,7 +146,7 @@ TEST_F(MainWindowTest, ABinaryFileCutShortLoadsWhatItHoldsAndWarns) {
     HandOver(cut);
     EXPECT_EQ(MessageTexts(), std::vector<std::string>{"ファイルが途中で終わっています。\n読み込めなかったデータがあります。"});
     ClearMessages();
-    EXPECT_FALSE(doc().image.pixels.empty());
+    EXPECT_TRUE(ModelShown(doc()));
     EXPECT_TRUE(doc().binary_form);
     EXPECT_EQ(PartsLines(), (Lines{L"- 全体 -", L"body", L"arm"}));
     EXPECT_FALSE(Greyed(shell().menu, MENU_POS_EDIT, MF_BYPOSITION));
@@ -163,7 +163,7 @@ TEST_F(MainWindowTest, TheExitCommandClosesAtOnceAndEndsTheLoop) {
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(doc().parts_count, 0);
     EXPECT_EQ(doc().total_vertex_count, 0);
-    EXPECT_TRUE(doc().image.pixels.empty());
+    EXPECT_FALSE(ModelShown(doc()));
     EXPECT_FALSE(doc().undo.present);
     MSG quit{};
     ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));

@@ -50,7 +50,7 @@ bool PressKey(HACCEL table, WPARAM key, bool ctrl) {
 // The window as the program starts without a file.
 TEST_F(MainWindowTest, ANewWindowHasNoModelSaveIsGreyedAndEditAndDirectionAreUnavailable) {
     ReopenMainWindow();
-    EXPECT_TRUE(doc().image.pixels.empty());
+    EXPECT_FALSE(ModelShown(doc()));
     EXPECT_EQ(SendMessageW(shell().parts_list, LB_GETCOUNT, 0, 0), 0);
     EXPECT_EQ(WindowText(shell().zoom_edit), L"");
     HMENU file = HighlightPopup(MENU_POS_FILE);
@@ -74,7 +74,7 @@ TEST_F(MainWindowTest, ANewWindowHasNoModelSaveIsGreyedAndEditAndDirectionAreUna
     SendMessageW(shell().view, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
     PumpMessages();
     EXPECT_FALSE(OpenViewContextMenu()) << "the Edit menu opened without a model";
-    EXPECT_TRUE(doc().image.pixels.empty());
+    EXPECT_FALSE(ModelShown(doc()));
     EXPECT_TRUE(Greyed(HighlightPopup(MENU_POS_FILE), IDM_FILE_SAVE_AS));
 }
 
@@ -133,7 +133,7 @@ TEST_F(MainWindowTest, DirectionCommandsTurnTheViewAndMoveTheRadioMark) {
         Command(IDM_DIRECTION_FRONT + k);
         EXPECT_EQ(static_cast<int>(doc().direction), k);
         EXPECT_EQ(MarkedDirection(HighlightPopup(MENU_POS_DIRECTION)), k);
-        EXPECT_FALSE(doc().image.pixels.empty());
+        EXPECT_TRUE(ModelShown(doc()));
     }
     // A new model is shown from the front.
     Command(IDM_DIRECTION_LEFT);

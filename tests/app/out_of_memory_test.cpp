@@ -47,7 +47,7 @@ TEST_F(MainWindowTest, ARedrawThatCannotGetItsImageSaysSoAndTheEditStands) {
     // With memory back, the next command's redraw shows the model again.
     MoveWindow(main, before.left, before.top, before.right - before.left, before.bottom - before.top, TRUE);
     Command(IDM_EDIT_INVERT_SELECTION);
-    EXPECT_FALSE(doc().image.pixels.empty());
+    EXPECT_TRUE(ModelShown(doc()));
     EXPECT_EQ(doc().vertex_selection[0], 0);
 }
 
@@ -67,7 +67,7 @@ TEST_F(MainWindowTest, APaintThatCannotGetItsPictureSaysSoAndStillEnds) {
     }
     EXPECT_EQ(MessageTexts(), kOutOfMemory);
     ClearMessages();
-    EXPECT_FALSE(doc().image.pixels.empty());
+    EXPECT_TRUE(ModelShown(doc()));
 
     LayoutMainWindow(shell().main);
     InvalidateRect(view, nullptr, FALSE);

@@ -305,7 +305,7 @@ TEST_F(MainWindowTest, AReleaseWithoutAPressInTheViewSelectsNothing) {
 
 TEST_F(MainWindowTest, WithoutAModelADragInTheViewLeavesNoBandAndShowsNoModel) {
     ReopenMainWindow();
-    ASSERT_TRUE(doc().image.pixels.empty());
+    ASSERT_FALSE(ModelShown(doc()));
     PressAt({20, 20});
     EXPECT_NE(GetCapture(), shell().view);
     MoveTo({120, 90});
@@ -313,7 +313,7 @@ TEST_F(MainWindowTest, WithoutAModelADragInTheViewLeavesNoBandAndShowsNoModel) {
     ReleaseAt({120, 90});
     EXPECT_TRUE(NoBand(doc()));
     EXPECT_EQ(GetCapture(), nullptr);
-    EXPECT_TRUE(doc().image.pixels.empty());
+    EXPECT_FALSE(ModelShown(doc()));
     EXPECT_TRUE(doc().selection_empty);
     EXPECT_FALSE(ButtonEnabled(shell().edit_toolbar, IDM_EDIT_SPLIT_PARTS));
 
