@@ -76,7 +76,7 @@ bool ToggleOneSided(Document& doc) {
 }
 
 void ApplyPickRectangle(Document& doc, const Notifier& notifier) {
-    const Rect pick = doc.pick;
+    const ImageRect pick = doc.pick;
     const uint8_t value = doc.deselect_mode ? 0 : 1;
     const int32_t choice = doc.parts_selection;
     const int P = std::clamp(doc.parts_count, 0, kTableSize);

@@ -51,7 +51,14 @@ struct Animation {
     char name[kAnimNameSize];
 };
 
-struct Rect {
+// A rectangle in the view's content pixels: the ModelImage magnified by the
+// zoom and centred, before the scroll positions are taken off.
+struct ContentRect {
+    int32_t left, top, right, bottom;
+};
+
+// A rectangle in ModelImage pixels.
+struct ImageRect {
     int32_t left, top, right, bottom;
 };
 
@@ -150,8 +157,8 @@ struct Document {
     ViewDirection direction;
     int32_t origin_x;
     int32_t origin_y;
-    Rect pick;
-    Rect band;
+    ImageRect pick;    // the pick rectangle the selection uses
+    ContentRect band;  // the rubber band the view draws
 
     // Heap arrays: the seven vertex arrays hold N entries, faces F entries;
     // all are empty while no model is loaded.

@@ -42,7 +42,7 @@ void ComposeView(const Document& doc, const ViewState& view, ViewPicture& pictur
         }
     }
 
-    const Rect& band = doc.band;
+    const ContentRect& band = doc.band;
     if (band.left != 0 || band.top != 0 || band.right != 0 || band.bottom != 0) {
         const int32_t hs = view.horizontal.scroll;
         const int32_t vs = view.vertical.scroll;

@@ -6,12 +6,8 @@ namespace torvel {
 
 namespace {
 
-bool IsZero(const Rect& r) {
+bool IsZero(const ImageRect& r) {
     return r.left == 0 && r.top == 0 && r.right == 0 && r.bottom == 0;
-}
-
-Rect ToRect(PixelRect p) {
-    return {p.left, p.top, p.right, p.bottom};
 }
 
 }  // namespace
@@ -36,7 +32,7 @@ void UpdateRubberBand(Document& doc, const ViewState& view, RubberBand& r, int32
     const int32_t vs = view.vertical.scroll;
     const bool rightwards = r.current.x >= r.anchor.x;
     const bool downwards = r.current.y >= r.anchor.y;
-    Rect band;
+    ContentRect band;
     band.left = (rightwards ? r.anchor.x : r.current.x) + hs;
     band.right = (rightwards ? r.current.x : r.anchor.x) + hs;
     band.top = (downwards ? r.anchor.y : r.current.y) + vs;
@@ -65,7 +61,7 @@ void UpdateRubberBand(Document& doc, const ViewState& view, RubberBand& r, int32
         }
     }
     doc.band = band;
-    doc.pick = ToRect(ContentToImage(doc, view, {band.left, band.top, band.right, band.bottom}));
+    doc.pick = ContentToImage(doc, view, band);
 }
 
 void FinishPress(Document& doc, const ViewState& view, const RubberBand& r) {
@@ -75,7 +71,7 @@ void FinishPress(Document& doc, const ViewState& view, const RubberBand& r) {
     const int32_t hs = view.horizontal.scroll;
     const int32_t vs = view.vertical.scroll;
     doc.band = {r.anchor.x - t + hs, r.anchor.y - t + vs, r.anchor.x + t + hs, r.anchor.y + t + vs};
-    doc.pick = ToRect(ContentToImage(doc, view, {doc.band.left, doc.band.top, doc.band.right, doc.band.bottom}));
+    doc.pick = ContentToImage(doc, view, doc.band);
 }
 
 void EndPress(Document& doc, RubberBand& r) {

@@ -12,8 +12,8 @@
 namespace torvel {
 
 struct RubberBand {
-    ImagePoint anchor{-1, -1};  // client pixels of the press; (-1, -1) while idle
-    ImagePoint current{0, 0};   // the last position seen during the drag
+    ClientPoint anchor{-1, -1};  // client pixels of the press; (-1, -1) while idle
+    ClientPoint current{0, 0}; // the last position seen during the drag
 };
 
 inline bool Pressed(const RubberBand& r) {

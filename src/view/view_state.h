@@ -66,16 +66,18 @@ enum class ScrollAction {
     None,         // the end of a gesture, or a request the view does not know: nothing moves
 };
 
+// A point in ModelImage pixels, or in the pixels of any raster drawn into.
 struct ImagePoint {
+    int32_t x, y;
+};
+
+// A point in client pixels of the view window.
+struct ClientPoint {
     int32_t x, y;
 };
 
 struct Projected {
     float u, v;
-};
-
-struct PixelRect {
-    int32_t left, top, right, bottom;
 };
 
 // (u, v) of a vertex for the direction; (0, 0) for an unknown direction.
@@ -102,7 +104,7 @@ void ResizeView(ViewState& view, const ViewHost& host, int32_t width, int32_t he
 void ScrollRequest(ViewState& view, const ViewHost& host, Axis axis, ScrollAction action, int thumb);
 
 // Content pixels to ModelImage pixels (the reverse of the magnification).
-PixelRect ContentToImage(const Document& doc, const ViewState& view, PixelRect content);
+ImageRect ContentToImage(const Document& doc, const ViewState& view, ContentRect content);
 // Moves a content coordinate onto a boundary between magnified image pixels.
 int32_t SnapToZoomGrid(const Document& doc, int32_t c);
 

@@ -179,7 +179,7 @@ void ScrollRequest(ViewState& view, const ViewHost& host, Axis axis, ScrollActio
     a.scroll_prev = a.scroll;
 }
 
-PixelRect ContentToImage(const Document& doc, const ViewState& view, PixelRect r) {
+ImageRect ContentToImage(const Document& doc, const ViewState& view, ContentRect r) {
     const double zoom = EffectiveZoom(doc);
     const auto map = [zoom](int32_t c, int32_t offset) {
         return static_cast<int32_t>((static_cast<double>(c) - offset) * 100.0 / zoom);

@@ -19,7 +19,8 @@ namespace {
 using Flags = std::vector<int>;
 
 // A rectangle's edges, left, top, right, bottom, for comparing and printing.
-std::vector<int32_t> Edges(const Rect& r) {
+template <typename Rectangle>
+std::vector<int32_t> Edges(const Rectangle& r) {
     return {r.left, r.top, r.right, r.bottom};
 }
 
@@ -121,7 +122,7 @@ TEST_F(MainWindowTest, EveryDragDirectionGivesTheSameBandAndSelection) {
         PressAt(drag.from);
         EXPECT_EQ(GetCapture(), shell().view);
         MoveTo(drag.to);
-        const Rect band = doc().band;
+        const ContentRect band = doc().band;
         EXPECT_LE(band.left, band.right);
         EXPECT_LE(band.top, band.bottom);
         if (first_band.empty()) first_band = Edges(band);
@@ -160,7 +161,7 @@ TEST_F(MainWindowTest, ShiftSquaresTheBandOnTheAnchorsSide) {
     const struct {
         const char* name;
         POINT to;
-        Rect square;
+        ContentRect square;
     } drags[] = {
         {"100 x 40 to the lower right", {a.x + 100, a.y + 40}, {a.x, a.y, a.x + 40, a.y + 40}},
         {"100 x 40 to the lower left", {a.x - 100, a.y + 40}, {a.x - 40, a.y, a.x, a.y + 40}},
@@ -235,7 +236,7 @@ TEST_F(MainWindowTest, WithOnePartsShownABandChangesOnlyThatPartsButTheButtonLoo
     PressAt({1, 1});
     MoveTo({client.right - 2, client.bottom - 2});
     const POINT arm_vertex = VertexImagePixel(8);
-    const Rect pick = doc().pick;
+    const ImageRect pick = doc().pick;
     EXPECT_TRUE(arm_vertex.x >= pick.left && arm_vertex.x <= pick.right && arm_vertex.y >= pick.top &&
                 arm_vertex.y <= pick.bottom)
         << "the band does not cover where vertex 8 lies";

@@ -89,7 +89,7 @@ struct PickedCube : ::testing::Test {
         view.client_height = 330;
         FitView(*doc, view, 0);
     }
-    void Pick(Rect r) {
+    void Pick(ImageRect r) {
         doc->pick = r;
         ApplyPickRectangle(*doc, rec.notifier());
     }

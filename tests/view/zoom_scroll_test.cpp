@@ -169,7 +169,7 @@ TEST(ContentToImage, UndoesOffsetAndMagnificationTowardZero) {
     ViewState view;
     view.offset_x = 59;
     view.offset_y = 9;
-    const PixelRect r = ContentToImage(*doc, view, {59 + 25, 9 + 26, 58, 9 + 1000});
+    const ImageRect r = ContentToImage(*doc, view, {59 + 25, 9 + 26, 58, 9 + 1000});
     EXPECT_EQ(r.left, 10);
     EXPECT_EQ(r.top, 10);
     EXPECT_EQ(r.right, 0);  // -0.4 truncates to 0
