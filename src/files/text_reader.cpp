@@ -134,13 +134,13 @@ struct TextReader {
     int state = kNone;
     // Every counter grows by at most one per line, and every line takes at
     // least one byte of the buffer, so none of them can overflow 64 bits.
-    int64_t line = 0;  // the line being read, from 1
-    int64_t i = 0;     // parts: closing </polygon_mesh> lines seen so far
-    int64_t n = 0;     // next vertex line
-    int64_t f = 0;     // next face line
-    int64_t j = 0;     // line within a list block
-    int64_t ma = 0;    // angle blocks closed so far
-    int64_t mt = 0;    // translation blocks closed so far
+    int64_t line = 0;                // the line being read, from 1
+    int64_t parts = 0;               // closing </polygon_mesh> lines seen so far
+    int64_t next_vertex = 0;         // the vertex the next vertex line fills
+    int64_t next_face = 0;           // the face the next face line fills
+    int64_t list_line = 0;           // line within a list block
+    int64_t angle_blocks = 0;        // angle blocks closed so far
+    int64_t translation_blocks = 0;  // translation blocks closed so far
     bool failed = false;
 
     // Places for the report.
@@ -173,7 +173,7 @@ void TextReader::Fail(const std::string& why) {
 
 void TextReader::NoteFaceLine() {
     if (report == nullptr) return;
-    if (line != last_face_line + 1 && face_runs.size() < kMaxFaceRuns) face_runs.push_back({line, f});
+    if (line != last_face_line + 1 && face_runs.size() < kMaxFaceRuns) face_runs.push_back({line, next_face});
     last_face_line = line;
 }
 
@@ -184,13 +184,13 @@ ModelPlaces TextReader::Places() const {
         auto run = std::upper_bound(face_runs.begin(), face_runs.end(), face,
                                     [](int64_t g, const FaceRun& r) { return g < r.first_face; });
         if (run == face_runs.begin()) return std::string();
-        const int64_t end = run == face_runs.end() ? f : run->first_face;
+        const int64_t end = run == face_runs.end() ? next_face : run->first_face;
         --run;
         if (face >= end || (run + 1 == face_runs.end() && face_runs.size() == kMaxFaceRuns)) return std::string();
         return Place(run->first_line + (face - run->first_face));
     };
-    places.vertex_count = [this](int parts) { return Place(vertex_count_line[parts]); };
-    places.face_count = [this](int parts) { return Place(face_count_line[parts]); };
+    places.vertex_count = [this](int k) { return Place(vertex_count_line[k]); };
+    places.face_count = [this](int k) { return Place(face_count_line[k]); };
     return places;
 }
 
@@ -215,10 +215,10 @@ void TextReader::Line(const char* begin, const char* end) {
         case kParent:
         case kAngle:
         case kAnimData:
-            j = 0;
+            list_line = 0;
             break;
         case kTranslation:
-            j = 0;
+            list_line = 0;
             doc.has_translation = true;
             break;
         default:
@@ -227,11 +227,11 @@ void TextReader::Line(const char* begin, const char* end) {
         return;
     }
     if (tag.row == kPolygonMesh) {
-        ++i;  // the state stays as it was
+        ++parts;  // the state stays as it was
         return;
     }
-    if (tag.row == kAngle) ++ma;
-    if (tag.row == kTranslation) ++mt;
+    if (tag.row == kAngle) ++angle_blocks;
+    if (tag.row == kTranslation) ++translation_blocks;
     state = kNone;
 }
 
@@ -264,22 +264,22 @@ void TextReader::EmptyLines(int64_t count) {
     case kAngle:
     case kAnimData:
         line += count;
-        j += count;
+        list_line += count;
         break;
     case kTranslation:
         line += count;
-        if (mt < doc.motion_count) j += count;
+        if (translation_blocks < doc.motion_count) list_line += count;
         break;
     case kVertices:
         line += count;
-        n += count;
+        next_vertex += count;
         break;
     case kFaces:
         ++line;
         NoteFaceLine();
         line += count - 1;
         last_face_line = line;
-        f += count;
+        next_face += count;
         break;
     default: {
         static constexpr char kEmpty[1] = {};
@@ -306,22 +306,22 @@ bool TextReader::AllocateFaces(const char* what) {
 
 void TextReader::AddCount(int32_t* offsets, int64_t* count_lines, const char* what, const char* begin,
                           const char* end) {
-    if (i >= kTableSize) return;  // no parts slot left for this count
+    if (parts >= kTableSize) return;  // no parts slot left for this count
     ScanCursor c{begin, end};
     int32_t value = 0;
     if (!ScanInt(c, value)) return;
-    const int64_t sum = int64_t{offsets[i]} + value;
+    const int64_t sum = int64_t{offsets[parts]} + value;
     if (sum < INT32_MIN || sum > INT32_MAX) {
-        Fail(std::string("パーツ ") + std::to_string(i) + " までの" + what + "数の合計が 32 ビットを超えます");
+        Fail(std::string("パーツ ") + std::to_string(parts) + " までの" + what + "数の合計が 32 ビットを超えます");
         return;
     }
-    offsets[i + 1] = static_cast<int32_t>(sum);
-    count_lines[i] = line;
+    offsets[parts + 1] = static_cast<int32_t>(sum);
+    count_lines[parts] = line;
 }
 
 void TextReader::Data(const char* begin, const char* end) {
     ScanCursor c{begin, end};
-    const bool parts_slot = i < kTableSize;
+    const bool parts_slot = parts < kTableSize;
     switch (state) {
     case kVersion:
         ScanToken(c, doc.version, sizeof doc.version);
@@ -366,69 +366,69 @@ void TextReader::Data(const char* begin, const char* end) {
         ScanInt(c, doc.texture_all);
         break;
     case kPartsName:
-        if (parts_slot) ScanToken(c, doc.parts_name[i], kNameSize);
+        if (parts_slot) ScanToken(c, doc.parts_name[parts], kNameSize);
         break;
     case kCornerMin:
         if (parts_slot) {
-            Vec3& v = doc.corner_min[i];
+            Vec3& v = doc.corner_min[parts];
             ScanFloat(c, v.x) && ScanFloat(c, v.y) && ScanFloat(c, v.z);
         }
         break;
     case kCornerMax:
         if (parts_slot) {
-            Vec3& v = doc.corner_max[i];
+            Vec3& v = doc.corner_max[parts];
             ScanFloat(c, v.x) && ScanFloat(c, v.y) && ScanFloat(c, v.z);
         }
         break;
     case kCenter:
         if (parts_slot) {
-            Vec3& v = doc.center[i];
+            Vec3& v = doc.center[parts];
             ScanFloat(c, v.x) && ScanFloat(c, v.y) && ScanFloat(c, v.z);
         }
         break;
     case kDiffuse:
         if (parts_slot) {
-            float* d = doc.material[i].diffuse;  // the file gives a, r, g, b
+            float* d = doc.material[parts].diffuse;  // the file gives a, r, g, b
             ScanFloat(c, d[3]) && ScanFloat(c, d[0]) && ScanFloat(c, d[1]) && ScanFloat(c, d[2]);
-            std::memcpy(doc.material[i].ambient, d, sizeof doc.material[i].ambient);
+            std::memcpy(doc.material[parts].ambient, d, sizeof doc.material[parts].ambient);
         }
         break;
     case kSpecular:
         if (parts_slot) {
-            float* s = doc.material[i].specular;
+            float* s = doc.material[parts].specular;
             ScanFloat(c, s[3]) && ScanFloat(c, s[0]) && ScanFloat(c, s[1]) && ScanFloat(c, s[2]);
         }
         break;
     case kEmission:
         if (parts_slot) {
-            float* e = doc.material[i].emission;
+            float* e = doc.material[parts].emission;
             ScanFloat(c, e[3]) && ScanFloat(c, e[0]) && ScanFloat(c, e[1]) && ScanFloat(c, e[2]);
         }
         break;
     case kSpecularPower:
-        if (parts_slot) ScanFloat(c, doc.material[i].specular_power);
+        if (parts_slot) ScanFloat(c, doc.material[parts].specular_power);
         break;
     case kTextureFile:
-        if (parts_slot) ScanToken(c, doc.texture_file[i], kTextureFileSize);
+        if (parts_slot) ScanToken(c, doc.texture_file[parts], kTextureFileSize);
         break;
     case kTextureMapFlag:
-        if (parts_slot) ScanInt(c, doc.texture_map_flag[i]);
+        if (parts_slot) ScanInt(c, doc.texture_map_flag[parts]);
         break;
     case kTextureMapParam:
         if (parts_slot) {
-            ScanInt(c, doc.texture_map_param_int[i]) &&
-                ScanFloat(c, doc.texture_map_param_p12[i][0]) &&
-                ScanFloat(c, doc.texture_map_param_p12[i][1]) &&
-                ScanFloat(c, doc.texture_map_param_p34[i][0]) &&
-                ScanFloat(c, doc.texture_map_param_p34[i][1]);
+            ScanInt(c, doc.texture_map_param_int[parts]) &&
+                ScanFloat(c, doc.texture_map_param_p12[parts][0]) &&
+                ScanFloat(c, doc.texture_map_param_p12[parts][1]) &&
+                ScanFloat(c, doc.texture_map_param_p34[parts][0]) &&
+                ScanFloat(c, doc.texture_map_param_p34[parts][1]);
         }
         break;
     case kVertexCount:
         AddCount(doc.vertex_offset, vertex_count_line, "頂点", begin, end);
         break;
     case kVertices:
-        if (n < static_cast<int64_t>(doc.vertices.size())) {
-            const size_t k = static_cast<size_t>(n);
+        if (next_vertex < static_cast<int64_t>(doc.vertices.size())) {
+            const size_t k = static_cast<size_t>(next_vertex);
             Vec3& p = doc.vertices[k];
             Vec3& q = doc.normals[k];
             if (ScanFloat(c, p.x) && ScanFloat(c, p.y) && ScanFloat(c, p.z) &&
@@ -438,61 +438,61 @@ void TextReader::Data(const char* begin, const char* end) {
                 doc.has_blend = true;
             }
         }
-        ++n;
+        ++next_vertex;
         break;
     case kFaceCount:
         AddCount(doc.face_offset, face_count_line, "面", begin, end);
         break;
     case kFaces:
         NoteFaceLine();
-        if (f < static_cast<int64_t>(doc.faces.size())) {
-            int32_t* v = doc.faces[static_cast<size_t>(f)].v;
+        if (next_face < static_cast<int64_t>(doc.faces.size())) {
+            int32_t* v = doc.faces[static_cast<size_t>(next_face)].v;
             ScanInt(c, v[0]) && ScanInt(c, v[1]) && ScanInt(c, v[2]) && ScanInt(c, v[3]);
         }
-        ++f;
+        ++next_face;
         break;
     case kBasis:
-        if (j < kTableSize) {
+        if (list_line < kTableSize) {
             // The long form (with the three extra integers) is used exactly
             // when the type is 1, the same rule the writer follows.
-            if (ScanInt(c, doc.unit_type[j])) {
-                Vec3& b = doc.unit_basis[j];
+            if (ScanInt(c, doc.unit_type[list_line])) {
+                Vec3& b = doc.unit_basis[list_line];
                 bool more = ScanFloat(c, b.x) && ScanFloat(c, b.y) && ScanFloat(c, b.z);
-                if (more && doc.unit_type[j] == 1) {
-                    more = ScanInt(c, doc.unit_basis_ext[j][0]) &&
-                           ScanInt(c, doc.unit_basis_ext[j][1]) &&
-                           ScanInt(c, doc.unit_basis_ext[j][2]);
+                if (more && doc.unit_type[list_line] == 1) {
+                    more = ScanInt(c, doc.unit_basis_ext[list_line][0]) &&
+                           ScanInt(c, doc.unit_basis_ext[list_line][1]) &&
+                           ScanInt(c, doc.unit_basis_ext[list_line][2]);
                 }
-                if (more && ScanToken(c, doc.unit_name[j], kNameSize) &&
-                    ScanInt(c, doc.unit_blend_1[j])) {
-                    ScanInt(c, doc.unit_blend_2[j]);
+                if (more && ScanToken(c, doc.unit_name[list_line], kNameSize) &&
+                    ScanInt(c, doc.unit_blend_1[list_line])) {
+                    ScanInt(c, doc.unit_blend_2[list_line]);
                 }
             }
         }
-        ++j;
+        ++list_line;
         break;
     case kParent:
-        if (j < kTableSize) ScanInt(c, doc.parent[j]);
-        ++j;
+        if (list_line < kTableSize) ScanInt(c, doc.parent[list_line]);
+        ++list_line;
         break;
     case kAngle:
-        if (j < kTableSize && ma < kTableSize) {
-            int32_t* a = doc.unit_angle[ma][j];
-            if (doc.unit_type[j] == 1) {
+        if (list_line < kTableSize && angle_blocks < kTableSize) {
+            int32_t* a = doc.unit_angle[angle_blocks][list_line];
+            if (doc.unit_type[list_line] == 1) {
                 ScanInt(c, a[0]);
             } else {
                 ScanInt(c, a[0]) && ScanInt(c, a[1]) && ScanInt(c, a[2]);
             }
         }
-        ++j;
+        ++list_line;
         break;
     case kTranslation:
-        if (mt < doc.motion_count) {
-            if (j < kTableSize) {
-                float* t = doc.unit_translation[mt][j];
+        if (translation_blocks < doc.motion_count) {
+            if (list_line < kTableSize) {
+                float* t = doc.unit_translation[translation_blocks][list_line];
                 ScanFloat(c, t[0]) && ScanFloat(c, t[1]) && ScanFloat(c, t[2]);
             }
-            ++j;
+            ++list_line;
         }
         break;
     case kAnimCount:
@@ -502,15 +502,15 @@ void TextReader::Data(const char* begin, const char* end) {
         doc.has_anim = true;
         break;
     case kAnimData:
-        if (j < kTableSize) {
-            Animation& a = doc.anim_data[j];
+        if (list_line < kTableSize) {
+            Animation& a = doc.anim_data[list_line];
             int32_t value3 = a.value3;
             if (ScanInt(c, a.value1) && ScanInt(c, a.value2) && ScanInt(c, value3)) {
                 ScanToken(c, a.name, kAnimNameSize);
             }
             a.value3 = static_cast<uint8_t>(value3);
         }
-        ++j;
+        ++list_line;
         break;
     default:
         break;
