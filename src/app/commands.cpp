@@ -10,6 +10,7 @@
 #include "app/model_io.h"
 #include "app/out_of_memory.h"
 #include "app/shell.h"
+#include "edit/edit_commands.h"
 #include "edit/edit_ops.h"
 #include "resources/resource_ids.h"
 
@@ -32,30 +33,51 @@ void SetDirection(ViewDirection direction) {
     if (HasModel()) Redraw();
 }
 
-// The menu's check mark leads; the Document's flag and the pressed look of
-// the toolbar button follow it.
-void Toggle(UINT id, uint8_t Document::*flag, bool redraw) {
-    Shell& s = TheShell();
-    const bool checked = ToggleMenuCheck(s.menu, id);
-    (*s.doc).*flag = checked ? 1 : 0;
-    SendMessageW(s.edit_toolbar, TB_CHECKBUTTON, id, MAKELONG(checked ? TRUE : FALSE, 0));
-    if (redraw) Redraw();
-}
+// The menu ids of the core's editing and selection commands.
+constexpr struct {
+    int id;
+    EditCommand command;
+} kEditCommands[] = {
+    {IDM_EDIT_UNDO, EditCommand::Undo},
+    {IDM_EDIT_SPLIT_PARTS, EditCommand::SplitParts},
+    {IDM_EDIT_SPLIT_FACES, EditCommand::SplitFaces},
+    {IDM_EDIT_ALIGN_X, EditCommand::AlignX},
+    {IDM_EDIT_ALIGN_Y, EditCommand::AlignY},
+    {IDM_EDIT_ALIGN_Z, EditCommand::AlignZ},
+    {IDM_EDIT_WEIGHTS_TO_ONE, EditCommand::WeightsToOne},
+    {IDM_EDIT_SELECT_ALL, EditCommand::SelectAll},
+    {IDM_EDIT_DESELECT_ALL, EditCommand::DeselectAll},
+    {IDM_EDIT_INVERT_SELECTION, EditCommand::InvertSelection},
+    {IDM_EDIT_DESELECT_MODE, EditCommand::ToggleDeselectMode},
+    {IDM_EDIT_ONE_SIDED, EditCommand::ToggleOneSided},
+};
 
-void Undo() {
+// Runs a core command by its rule, then shows what its rule says follows:
+// the toggle's check mark and pressed button, the PartsList back on the
+// whole model, the view drawn again. The face split asks for its patterns
+// first; its dialog only chooses them.
+bool RunCoreCommand(int id) {
     Shell& s = TheShell();
-    RestoreUndoSnapshot(*s.doc, ShellNotifier());
-    s.doc->parts_selection = 0;
-    SendMessageW(s.parts_list, LB_SETCURSEL, 0, 0);
-    Redraw();
-    SetPartsSplitEnabled(ShellNotifier(), !s.doc->selection_empty);
-}
-
-void Align(int axis) {
-    Shell& s = TheShell();
-    TakeUndoSnapshot(*s.doc);
-    AlignSelected(*s.doc, axis);
-    Redraw();
+    for (const auto& entry : kEditCommands) {
+        if (entry.id != id) continue;
+        EditArguments arguments;
+        if (entry.command == EditCommand::SplitFaces) {
+            arguments.confirmed = ShowFaceSplitDialog(s.main);
+            arguments.quad_pattern = s.quad_pattern;
+            arguments.triangle_pattern = s.triangle_pattern;
+        }
+        const EditCommandRule& rule = RuleOf(entry.command);
+        const EditOutcome outcome = RunEditCommand(*s.doc, entry.command, arguments, ShellNotifier());
+        if (entry.command == EditCommand::ToggleDeselectMode || entry.command == EditCommand::ToggleOneSided) {
+            const bool on = outcome.toggle_state;
+            CheckMenuItem(s.menu, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+            SendMessageW(s.edit_toolbar, TB_CHECKBUTTON, static_cast<WPARAM>(id), MAKELONG(on ? TRUE : FALSE, 0));
+        }
+        if (rule.whole_model_after) SendMessageW(s.parts_list, LB_SETCURSEL, 0, 0);
+        if (rule.redraws && HasModel()) Redraw();
+        return true;
+    }
+    return false;
 }
 
 void OpenHelp() {
@@ -75,53 +97,16 @@ void ShowAbout() {
 
 }  // namespace
 
-bool ToggleMenuCheck(HMENU menu, UINT id) {
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_STATE;
-    GetMenuItemInfoW(menu, id, FALSE, &info);
-    info.fState = info.fState == 0 ? MFS_CHECKED : 0;
-    SetMenuItemInfoW(menu, id, FALSE, &info);
-    return info.fState == MFS_CHECKED;
-}
-
 namespace {
 
 // The command table; false when the id is not one of its commands.
 bool RunTableCommand(int id) {
     Shell& s = TheShell();
-    Document& doc = *s.doc;
-    const Notifier notifier = ShellNotifier();
+    if (RunCoreCommand(id)) return true;
     switch (id) {
     case IDM_FILE_OPEN: OpenModelDialog(s.main); return true;
     case IDM_FILE_SAVE_AS: SaveModelAs(); return true;
     case IDM_FILE_EXIT: SendMessageW(s.main, WM_CLOSE, 0, 0); return true;
-    case IDM_EDIT_UNDO: Undo(); return true;
-    case IDM_EDIT_SPLIT_PARTS:
-        TakeUndoSnapshot(doc);
-        SplitParts(doc, notifier);
-        Redraw();
-        return true;
-    case IDM_EDIT_SPLIT_FACES:
-        TakeUndoSnapshot(doc);
-        ShowFaceSplitDialog(s.main);
-        RecomputeNormals(doc);  // also after a cancel
-        Redraw();
-        return true;
-    case IDM_EDIT_ALIGN_X: Align(0); return true;
-    case IDM_EDIT_ALIGN_Y: Align(1); return true;
-    case IDM_EDIT_ALIGN_Z: Align(2); return true;
-    case IDM_EDIT_WEIGHTS_TO_ONE:
-        TakeUndoSnapshot(doc);
-        SetSelectedWeights(doc);
-        DeselectAll(doc, notifier);
-        Redraw();
-        return true;
-    case IDM_EDIT_SELECT_ALL: SelectAll(doc, notifier); Redraw(); return true;
-    case IDM_EDIT_DESELECT_ALL: DeselectAll(doc, notifier); Redraw(); return true;
-    case IDM_EDIT_INVERT_SELECTION: InvertSelection(doc, notifier); Redraw(); return true;
-    case IDM_EDIT_DESELECT_MODE: Toggle(IDM_EDIT_DESELECT_MODE, &Document::deselect_mode, false); return true;
-    case IDM_EDIT_ONE_SIDED: Toggle(IDM_EDIT_ONE_SIDED, &Document::one_sided, true); return true;
     case IDM_DIRECTION_FRONT: SetDirection(ViewDirection::Front); return true;
     case IDM_DIRECTION_BACK: SetDirection(ViewDirection::Back); return true;
     case IDM_DIRECTION_LEFT: SetDirection(ViewDirection::Left); return true;
@@ -164,12 +149,13 @@ void RefreshPopupState(HMENU popup, int position) {
         EnableMenuItem(popup, IDM_FILE_SAVE_AS, HasModel() ? enabled : greyed);
         break;
     case kEditPopup: {
-        EnableMenuItem(popup, IDM_EDIT_UNDO, s.doc->undo.present ? enabled : greyed);
-        const UINT edit = s.doc->selection_empty ? greyed : enabled;
-        EnableMenuItem(popup, IDM_EDIT_SPLIT_PARTS, edit);
-        EnableMenuItem(popup, IDM_EDIT_SPLIT_FACES, edit);
-        EnableMenuItem(popup, IDM_EDIT_WEIGHTS_TO_ONE, edit);
-        EnableMenuItem(popup, kAlignPosition, (edit & ~MF_BYCOMMAND) | MF_BYPOSITION);
+        // Each item by its command's availability; the align popup as its
+        // commands are.
+        for (const auto& entry : kEditCommands) {
+            EnableMenuItem(popup, static_cast<UINT>(entry.id), IsAvailable(*s.doc, entry.command) ? enabled : greyed);
+        }
+        const bool align = IsAvailable(*s.doc, EditCommand::AlignX);
+        EnableMenuItem(popup, kAlignPosition, MF_BYPOSITION | (align ? MF_ENABLED : MF_GRAYED));
         break;
     }
     case kDirectionPopup:

@@ -18,8 +18,6 @@ void RefreshPopupState(HMENU popup, int position);
 void RefreshModelState();
 // The two toggles' check marks and pressed buttons, cleared after a load.
 void ClearToggleMarks();
-// Flips the check mark of one menu item; true when it is now checked.
-bool ToggleMenuCheck(HMENU menu, UINT id);
 
 // Tooltip text of an EditToolbar button, or nullptr.
 const wchar_t* EditToolbarTip(UINT_PTR id);

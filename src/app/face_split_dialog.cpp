@@ -1,6 +1,5 @@
 #include "app/face_split_dialog.h"
 
-#include "app/out_of_memory.h"
 #include "app/shell.h"
 #include "edit/edit_ops.h"
 #include "resources/resource_ids.h"
@@ -57,13 +56,9 @@ INT_PTR CALLBACK FaceSplitProc(HWND dialog, UINT message, WPARAM wparam, LPARAM)
             }
             return TRUE;
         }
-        if (id == IDOK) {
-            // Inside the dialog's own loop: nothing may unwind through it.
-            RunUnlessOutOfMemory([&] { SplitFaces(*s.doc, s.quad_pattern, s.triangle_pattern, ShellNotifier()); });
-        }
         if (id == IDOK || id == IDCANCEL) {
             bitmaps.Release();
-            EndDialog(dialog, 0);
+            EndDialog(dialog, id == IDOK ? 1 : 0);
             return TRUE;
         }
         return FALSE;
@@ -75,8 +70,8 @@ INT_PTR CALLBACK FaceSplitProc(HWND dialog, UINT message, WPARAM wparam, LPARAM)
 
 }  // namespace
 
-void ShowFaceSplitDialog(HWND owner) {
-    DialogBoxParamW(TheShell().instance, MAKEINTRESOURCEW(IDD_FACE_SPLIT), owner, FaceSplitProc, 0);
+bool ShowFaceSplitDialog(HWND owner) {
+    return DialogBoxParamW(TheShell().instance, MAKEINTRESOURCEW(IDD_FACE_SPLIT), owner, FaceSplitProc, 0) == 1;
 }
 
 }  // namespace torvel::app

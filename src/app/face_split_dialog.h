@@ -4,8 +4,9 @@
 
 namespace torvel::app {
 
-// The modal face split dialog: pattern buttons keep the shell's choices,
-// OK splits the selected faces with them.
-void ShowFaceSplitDialog(HWND owner);
+// The modal face split dialog: its pattern buttons choose the shell's
+// patterns (a click keeps its choice, also when the dialog is cancelled).
+// True when the user confirmed with OK; the command then runs the split.
+bool ShowFaceSplitDialog(HWND owner);
 
 }  // namespace torvel::app

@@ -10,6 +10,7 @@
 #include "cli/cli_notifier.h"
 #include "cli/cli_options.h"
 #include "cli/cli_view.h"
+#include "edit/edit_commands.h"
 #include "edit/edit_ops.h"
 #include "files/ykt_files.h"
 #include "view/render.h"
@@ -193,17 +194,45 @@ bool RenderForPick(Document& doc, const ViewSettings& settings) {
     return RenderView(doc, view, settings.width, settings.height, 100);
 }
 
-// A model is always loaded here, so a missing snapshot or drawing means the
-// memory ran out.
+// Drawing for a pick fails only for want of memory.
 int OutOfMemory(const Notifier& notifier) {
     ShowMessage(notifier, MessageId::OutOfMemory);
     return kFailed;
+}
+
+// The editor's command an operation runs, when it is one of them.
+bool CoreCommandOf(const Op& op, EditCommand& command, EditArguments& arguments) {
+    switch (op.kind) {
+    case OpKind::SelectAll: command = EditCommand::SelectAll; return true;
+    case OpKind::DeselectAll: command = EditCommand::DeselectAll; return true;
+    case OpKind::Invert: command = EditCommand::InvertSelection; return true;
+    case OpKind::SplitParts: command = EditCommand::SplitParts; return true;
+    case OpKind::SplitFaces:
+        command = EditCommand::SplitFaces;
+        arguments.quad_pattern = op.a;
+        arguments.triangle_pattern = op.b;
+        return true;
+    case OpKind::Align:
+        command = static_cast<EditCommand>(static_cast<int>(EditCommand::AlignX) + op.a);
+        return true;
+    case OpKind::WeightsOne: command = EditCommand::WeightsToOne; return true;
+    case OpKind::Undo: command = EditCommand::Undo; return true;
+    default: return false;
+    }
 }
 
 // Runs the operations in order. Returns kOk, or the status to stop with.
 int RunOps(Document& doc, const std::vector<Op>& ops, const Notifier& notifier, std::ostream& err) {
     ViewSettings settings;
     for (const Op& op : ops) {
+        EditCommand command{};
+        EditArguments arguments;
+        if (CoreCommandOf(op, command, arguments)) {
+            // The same rules as in the editor; a step without memory ends
+            // the run, and nothing is written.
+            if (RunEditCommand(doc, command, arguments, notifier).out_of_memory) return kFailed;
+            continue;
+        }
         switch (op.kind) {
         case OpKind::Size:
             settings.width = op.a;
@@ -221,15 +250,6 @@ int RunOps(Document& doc, const std::vector<Op>& ops, const Notifier& notifier, 
             }
             doc.parts_selection = op.a;
             break;
-        case OpKind::SelectAll:
-            SelectAll(doc, notifier);
-            break;
-        case OpKind::DeselectAll:
-            DeselectAll(doc, notifier);
-            break;
-        case OpKind::Invert:
-            InvertSelection(doc, notifier);
-            break;
         case OpKind::DeselectMode:
             doc.deselect_mode = static_cast<uint8_t>(op.a);
             break;
@@ -238,27 +258,7 @@ int RunOps(Document& doc, const std::vector<Op>& ops, const Notifier& notifier, 
             doc.pick = {op.a, op.b, op.c, op.d};
             ApplyPickRectangle(doc, notifier);
             break;
-        case OpKind::SplitParts:
-            if (!TakeUndoSnapshot(doc)) return OutOfMemory(notifier);
-            SplitParts(doc, notifier);
-            break;
-        case OpKind::SplitFaces:
-            if (!TakeUndoSnapshot(doc)) return OutOfMemory(notifier);
-            SplitFaces(doc, op.a, op.b, notifier);
-            if (!RecomputeNormals(doc)) return OutOfMemory(notifier);
-            break;
-        case OpKind::Align:
-            if (!TakeUndoSnapshot(doc)) return OutOfMemory(notifier);
-            AlignSelected(doc, op.a);
-            break;
-        case OpKind::WeightsOne:
-            if (!TakeUndoSnapshot(doc)) return OutOfMemory(notifier);
-            SetSelectedWeights(doc);
-            DeselectAll(doc, notifier);
-            break;
-        case OpKind::Undo:
-            RestoreUndoSnapshot(doc, notifier);
-            doc.parts_selection = 0;
+        default:
             break;
         }
     }
