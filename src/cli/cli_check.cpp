@@ -6,6 +6,7 @@
 #include "cli/cli.h"
 #include "cli/cli_load.h"
 #include "cli/cli_notifier.h"
+#include "cli/option_parser.h"
 
 namespace torvel::cli {
 
@@ -23,21 +24,12 @@ constexpr char kCheckHelp[] =
 
 int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::string path;
-    for (const std::string& a : args) {
-        if (a == "--help" || a == "-h") {
-            out << kCheckHelp;
-            return kOk;
-        }
-        if (!a.empty() && a[0] == '-') {
-            err << "torvel-cli: 不明なオプションです: " << a << "\n\n" << kCheckHelp;
-            return kUsage;
-        }
-        if (!path.empty()) {
-            err << "torvel-cli: モデルは一つだけ指定してください\n\n" << kCheckHelp;
-            return kUsage;
-        }
+    const ParseResult parsed = ParseOptions(args, {}, [&](const std::string& a) {
+        if (!path.empty()) return std::string("モデルは一つだけ指定してください");
         path = a;
-    }
+        return std::string();
+    });
+    if (parsed.end != ParseEnd::Done) return ReportParseEnd(parsed, kCheckHelp, out, err);
     if (path.empty()) {
         err << kCheckHelp;
         return kUsage;

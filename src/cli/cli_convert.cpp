@@ -5,6 +5,7 @@
 #include "cli/cli.h"
 #include "cli/cli_load.h"
 #include "cli/cli_notifier.h"
+#include "cli/option_parser.h"
 #include "files/ykt_files.h"
 
 namespace torvel::cli {
@@ -24,27 +25,21 @@ constexpr char kConvertHelp[] =
 int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> paths;
     std::string form;
-    for (size_t k = 0; k < args.size(); ++k) {
-        const std::string& a = args[k];
-        if (a == "--help" || a == "-h") {
-            out << kConvertHelp;
-            return kOk;
-        }
-        if (a == "--to") {
-            if (k + 1 == args.size()) {
-                err << "torvel-cli: --to には text か binary を指定してください\n";
-                return kUsage;
-            }
-            form = args[++k];
-        } else if (a.rfind("--to=", 0) == 0) {
-            form = a.substr(5);
-        } else if (!a.empty() && a[0] == '-') {
-            err << "torvel-cli: 不明なオプションです: " << a << "\n\n" << kConvertHelp;
-            return kUsage;
-        } else {
-            paths.push_back(a);
-        }
+    // The form is checked once all arguments are read.
+    const std::vector<Option> options = {
+        {"--to", OptionValue::NextOrJoined, [&](const std::string& v) { form = v; return true; },
+         "--to には text か binary を指定してください"},
+    };
+    const ParseResult parsed = ParseOptions(args, options, [&](const std::string& a) {
+        paths.push_back(a);
+        return std::string();
+    });
+    if (parsed.end == ParseEnd::MissingValue) {
+        // Said without the help: the command line is right but for the form.
+        err << "torvel-cli: " << parsed.error << '\n';
+        return kUsage;
     }
+    if (parsed.end != ParseEnd::Done) return ReportParseEnd(parsed, kConvertHelp, out, err);
     if (paths.size() != 2 || (form != "text" && form != "binary")) {
         err << kConvertHelp;
         return kUsage;

@@ -2,6 +2,7 @@
 // order given on the command line, and the result saved.
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "cli/cli_notifier.h"
 #include "cli/cli_options.h"
 #include "cli/cli_view.h"
+#include "cli/option_parser.h"
 #include "edit/edit_commands.h"
 #include "edit/edit_ops.h"
 #include "files/ykt_files.h"
@@ -89,94 +91,90 @@ bool ParseList(const std::string& text, int count, int* out) {
     return true;
 }
 
-// Returns an error text, empty when the options are sound.
-std::string Parse(const std::vector<std::string>& args, Options& o, bool& help) {
+ParseResult Parse(const std::vector<std::string>& args, Options& o) {
+    // An option that adds an operation; `read` fills in its values and
+    // refuses a value it cannot take.
+    const auto op = [&o](const char* name, OpKind kind, const char* refusal = "",
+                         std::function<bool(const std::string&, Op&)> read = nullptr) {
+        return Option{name, read ? OptionValue::Next : OptionValue::None,
+                      [&o, kind, read](const std::string& v) {
+                          Op added{kind};
+                          if (read && !read(v, added)) return false;
+                          o.ops.push_back(added);
+                          return true;
+                      },
+                      refusal};
+    };
+    const std::vector<Option> options = {
+        {"--to", OptionValue::NextOrJoined,
+         [&o](const std::string& v) {
+             if (v != "text" && v != "binary") return false;
+             o.form = v;
+             return true;
+         },
+         "--to には text か binary を指定してください"},
+        op("--size", OpKind::Size, "--size は 幅x高さ (1 から 16384) で指定してください",
+           [](const std::string& v, Op& added) { return ParseSize(v, added.a, added.b); }),
+        op("--direction", OpKind::Direction,
+           "--direction には front, back, left, right, top, bottom のどれかを指定してください",
+           [](const std::string& v, Op& added) {
+               ViewDirection direction{};
+               if (!ParseDirection(v, direction)) return false;
+               added.a = static_cast<int>(direction);
+               return true;
+           }),
+        op("--parts", OpKind::Parts, "--parts には 0 以上の数を指定してください",
+           [](const std::string& v, Op& added) { return ParseInt(v, added.a); }),
+        op("--select-all", OpKind::SelectAll),
+        op("--deselect-all", OpKind::DeselectAll),
+        op("--invert", OpKind::Invert),
+        op("--deselect-mode", OpKind::DeselectMode, "--deselect-mode には on か off を指定してください",
+           [](const std::string& v, Op& added) {
+               if (v != "on" && v != "off") return false;
+               added.a = v == "on" ? 1 : 0;
+               return true;
+           }),
+        op("--pick", OpKind::Pick, "--pick は 左,上,右,下 (左 <= 右、上 <= 下) のピクセルで指定してください",
+           [](const std::string& v, Op& added) {
+               int r[4] = {};
+               if (!ParseList(v, 4, r) || r[0] > r[2] || r[1] > r[3]) return false;
+               added.a = r[0];
+               added.b = r[1];
+               added.c = r[2];
+               added.d = r[3];
+               return true;
+           }),
+        op("--split-parts", OpKind::SplitParts),
+        op("--split-faces", OpKind::SplitFaces, "--split-faces は 四角形,三角形 (0 から 2 と 3 から 12) で指定してください",
+           [](const std::string& v, Op& added) {
+               int p[2] = {};
+               if (!ParseList(v, 2, p) || p[0] < kFirstQuadPattern || p[0] > kLastQuadPattern ||
+                   p[1] < kFirstTrianglePattern || p[1] > kLastTrianglePattern) {
+                   return false;
+               }
+               added.a = p[0];
+               added.b = p[1];
+               return true;
+           }),
+        op("--align", OpKind::Align, "--align には x, y, z のどれかを指定してください",
+           [](const std::string& v, Op& added) {
+               if (v.size() != 1 || v[0] < 'x' || v[0] > 'z') return false;
+               added.a = v[0] - 'x';
+               return true;
+           }),
+        op("--weights-one", OpKind::WeightsOne),
+        op("--undo", OpKind::Undo),
+    };
     std::vector<std::string> paths;
-    for (size_t k = 0; k < args.size(); ++k) {
-        const std::string& a = args[k];
-        const auto value = [&](std::string& v) {
-            if (k + 1 >= args.size()) return false;
-            v = args[++k];
-            return true;
-        };
-        std::string v;
-        Op op{OpKind::Undo};
-        if (a == "--help" || a == "-h") {
-            help = true;
-            return {};
-        } else if (a == "--to" || a.rfind("--to=", 0) == 0) {
-            if (a == "--to") {
-                if (!value(v)) v.clear();
-            } else {
-                v = a.substr(5);
-            }
-            if (v != "text" && v != "binary") return "--to には text か binary を指定してください";
-            o.form = v;
-            continue;
-        } else if (a == "--size") {
-            op.kind = OpKind::Size;
-            if (!value(v) || !ParseSize(v, op.a, op.b)) return "--size は 幅x高さ (1 から 16384) で指定してください";
-        } else if (a == "--direction") {
-            op.kind = OpKind::Direction;
-            ViewDirection direction{};
-            if (!value(v) || !ParseDirection(v, direction)) {
-                return "--direction には front, back, left, right, top, bottom のどれかを指定してください";
-            }
-            op.a = static_cast<int>(direction);
-        } else if (a == "--parts") {
-            op.kind = OpKind::Parts;
-            if (!value(v) || !ParseInt(v, op.a)) return "--parts には 0 以上の数を指定してください";
-        } else if (a == "--select-all") {
-            op.kind = OpKind::SelectAll;
-        } else if (a == "--deselect-all") {
-            op.kind = OpKind::DeselectAll;
-        } else if (a == "--invert") {
-            op.kind = OpKind::Invert;
-        } else if (a == "--deselect-mode") {
-            op.kind = OpKind::DeselectMode;
-            if (!value(v) || (v != "on" && v != "off")) return "--deselect-mode には on か off を指定してください";
-            op.a = v == "on" ? 1 : 0;
-        } else if (a == "--pick") {
-            op.kind = OpKind::Pick;
-            int r[4] = {};
-            if (!value(v) || !ParseList(v, 4, r) || r[0] > r[2] || r[1] > r[3]) {
-                return "--pick は 左,上,右,下 (左 <= 右、上 <= 下) のピクセルで指定してください";
-            }
-            op.a = r[0];
-            op.b = r[1];
-            op.c = r[2];
-            op.d = r[3];
-        } else if (a == "--split-parts") {
-            op.kind = OpKind::SplitParts;
-        } else if (a == "--split-faces") {
-            op.kind = OpKind::SplitFaces;
-            int p[2] = {};
-            if (!value(v) || !ParseList(v, 2, p) || p[0] < kFirstQuadPattern || p[0] > kLastQuadPattern ||
-                p[1] < kFirstTrianglePattern || p[1] > kLastTrianglePattern) {
-                return "--split-faces は 四角形,三角形 (0 から 2 と 3 から 12) で指定してください";
-            }
-            op.a = p[0];
-            op.b = p[1];
-        } else if (a == "--align") {
-            op.kind = OpKind::Align;
-            if (!value(v) || v.size() != 1 || v[0] < 'x' || v[0] > 'z') return "--align には x, y, z のどれかを指定してください";
-            op.a = v[0] - 'x';
-        } else if (a == "--weights-one") {
-            op.kind = OpKind::WeightsOne;
-        } else if (a == "--undo") {
-            op.kind = OpKind::Undo;
-        } else if (!a.empty() && a[0] == '-') {
-            return "不明なオプションです: " + a;
-        } else {
-            paths.push_back(a);
-            continue;
-        }
-        o.ops.push_back(op);
-    }
-    if (paths.size() != 2) return "入力と出力先を指定してください";
+    const ParseResult parsed = ParseOptions(args, options, [&](const std::string& a) {
+        paths.push_back(a);
+        return std::string();
+    });
+    if (parsed.end != ParseEnd::Done) return parsed;
+    if (paths.size() != 2) return Refuse("入力と出力先を指定してください");
     o.input = paths[0];
     o.output = paths[1];
-    return {};
+    return parsed;
 }
 
 // The view the next pick is made in.
@@ -269,16 +267,8 @@ int RunOps(Document& doc, const std::vector<Op>& ops, const Notifier& notifier, 
 
 int RunEdit(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     Options o;
-    bool help = false;
-    const std::string problem = Parse(args, o, help);
-    if (help) {
-        out << kEditHelp;
-        return kOk;
-    }
-    if (!problem.empty()) {
-        err << "torvel-cli: " << problem << "\n\n" << kEditHelp;
-        return kUsage;
-    }
+    const ParseResult parsed = Parse(args, o);
+    if (parsed.end != ParseEnd::Done) return ReportParseEnd(parsed, kEditHelp, out, err);
     // An operation that runs out of memory says so and is refused; the tool
     // then fails without writing OUTPUT.
     bool out_of_memory = false;

@@ -8,6 +8,7 @@
 #include "cli/cli.h"
 #include "cli/cli_load.h"
 #include "cli/cli_notifier.h"
+#include "cli/option_parser.h"
 #include "files/ykt_files.h"
 
 namespace torvel::cli {
@@ -139,23 +140,18 @@ void PrintJson(const Document& doc, std::ostream& out) {
 int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::string path;
     bool json = false;
-    for (const std::string& a : args) {
-        if (a == "--help" || a == "-h") {
-            out << kInfoHelp;
-            return kOk;
-        }
-        if (a == "--json") {
-            json = true;
-        } else if (!a.empty() && a[0] == '-') {
-            err << "torvel-cli: 不明なオプションです: " << a << "\n\n" << kInfoHelp;
-            return kUsage;
-        } else if (path.empty()) {
-            path = a;
-        } else {
-            err << "torvel-cli: モデルは一つだけ指定してください\n\n" << kInfoHelp;
-            return kUsage;
-        }
-    }
+    const std::vector<Option> options = {
+        {"--json", OptionValue::None, [&](const std::string&) {
+             json = true;
+             return true;
+         }},
+    };
+    const ParseResult parsed = ParseOptions(args, options, [&](const std::string& a) {
+        if (!path.empty()) return std::string("モデルは一つだけ指定してください");
+        path = a;
+        return std::string();
+    });
+    if (parsed.end != ParseEnd::Done) return ReportParseEnd(parsed, kInfoHelp, out, err);
     if (path.empty()) {
         err << kInfoHelp;
         return kUsage;

@@ -8,6 +8,7 @@
 #include "cli/cli_notifier.h"
 #include "cli/cli_options.h"
 #include "cli/cli_view.h"
+#include "cli/option_parser.h"
 #include "cli/png_file.h"
 #include "files/ykt_files.h"
 #include "view/render.h"
@@ -39,64 +40,44 @@ struct Options {
     bool view = false;
 };
 
-// Returns an error text, empty when the options are sound.
-std::string Parse(const std::vector<std::string>& args, Options& o, bool& help) {
+ParseResult Parse(const std::vector<std::string>& args, Options& o) {
+    const auto flag = [](const char* name, bool& on) {
+        return Option{name, OptionValue::None, [&on](const std::string&) {
+                          on = true;
+                          return true;
+                      }};
+    };
+    const std::vector<Option> options = {
+        flag("--one-sided", o.one_sided),
+        flag("--view", o.view),
+        {"--direction", OptionValue::Next, [&](const std::string& v) { return ParseDirection(v, o.direction); },
+         "--direction には front, back, left, right, top, bottom のどれかを指定してください"},
+        {"--size", OptionValue::Next, [&](const std::string& v) { return ParseSize(v, o.width, o.height); },
+         "--size は 幅x高さ (1 から 16384) で指定してください"},
+        {"--parts", OptionValue::Next, [&](const std::string& v) { return ParseInt(v, o.parts); },
+         "--parts には 0 以上の数を指定してください"},
+        {"--zoom", OptionValue::Next,
+         [&](const std::string& v) { return ParseInt(v, o.zoom) && o.zoom >= 100 && o.zoom <= 1000; },
+         "--zoom には 100 から 1000 を指定してください"},
+    };
     std::vector<std::string> paths;
-    for (size_t k = 0; k < args.size(); ++k) {
-        const std::string& a = args[k];
-        const auto value = [&](std::string& v) {
-            if (k + 1 >= args.size()) return false;
-            v = args[++k];
-            return true;
-        };
-        std::string v;
-        if (a == "--help" || a == "-h") {
-            help = true;
-            return {};
-        } else if (a == "--one-sided") {
-            o.one_sided = true;
-        } else if (a == "--view") {
-            o.view = true;
-        } else if (a == "--direction") {
-            if (!value(v) || !ParseDirection(v, o.direction)) return "--direction には front, back, left, right, top, bottom のどれかを指定してください";
-        } else if (a == "--size") {
-            int w = 0;
-            int h = 0;
-            if (!value(v) || !ParseSize(v, w, h)) return "--size は 幅x高さ (1 から 16384) で指定してください";
-            o.width = w;
-            o.height = h;
-        } else if (a == "--parts") {
-            if (!value(v) || !ParseInt(v, o.parts)) return "--parts には 0 以上の数を指定してください";
-        } else if (a == "--zoom") {
-            if (!value(v) || !ParseInt(v, o.zoom) || o.zoom < 100 || o.zoom > 1000) {
-                return "--zoom には 100 から 1000 を指定してください";
-            }
-        } else if (!a.empty() && a[0] == '-') {
-            return "不明なオプションです: " + a;
-        } else {
-            paths.push_back(a);
-        }
-    }
-    if (paths.size() != 2) return "モデルと出力先を指定してください";
+    const ParseResult parsed = ParseOptions(args, options, [&](const std::string& a) {
+        paths.push_back(a);
+        return std::string();
+    });
+    if (parsed.end != ParseEnd::Done) return parsed;
+    if (paths.size() != 2) return Refuse("モデルと出力先を指定してください");
     o.model = paths[0];
     o.output = paths[1];
-    return {};
+    return parsed;
 }
 
 }  // namespace
 
 int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     Options o;
-    bool help = false;
-    const std::string problem = Parse(args, o, help);
-    if (help) {
-        out << kRenderHelp;
-        return kOk;
-    }
-    if (!problem.empty()) {
-        err << "torvel-cli: " << problem << "\n\n" << kRenderHelp;
-        return kUsage;
-    }
+    const ParseResult parsed = Parse(args, o);
+    if (parsed.end != ParseEnd::Done) return ReportParseEnd(parsed, kRenderHelp, out, err);
     const Notifier notifier = StderrNotifier(err);
     auto doc = NewDocument();
     if (!LoadForCli(*doc, o.model.c_str(), notifier, err)) return kFailed;
