@@ -2,12 +2,14 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <string>
+
+#include <nlohmann/json.hpp>
 
 #include "cli/cli.h"
 #include "cli/cli_load.h"
 #include "cli/cli_notifier.h"
+#include "cli/json_layout.h"
 #include "cli/option_parser.h"
 #include "files/ykt_files.h"
 
@@ -27,50 +29,6 @@ std::string Real(float v) {
     if (!std::isfinite(v)) return std::isnan(v) ? "nan" : (v > 0 ? "inf" : "-inf");
     char buf[64];
     return std::string(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
-}
-
-std::string JsonReal(float v) {
-    return std::isfinite(v) ? Real(v) : "null";
-}
-
-bool IsUtf8(const std::string& s) {
-    size_t k = 0;
-    while (k < s.size()) {
-        const unsigned char c = static_cast<unsigned char>(s[k]);
-        if (c < 0x80) {
-            ++k;
-            continue;
-        }
-        const int extra = (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-        if (extra < 0) return false;
-        for (int m = 1; m <= extra; ++m) {
-            if (k + m >= s.size() || (static_cast<unsigned char>(s[k + m]) >> 6) != 2) return false;
-        }
-        k += static_cast<size_t>(extra) + 1;
-    }
-    return true;
-}
-
-// Names are bytes in the model's code page. UTF-8 text passes through;
-// other bytes above 127 are shown as \u00XX so the output stays valid JSON.
-std::string JsonString(const char* text) {
-    const std::string s(text);
-    const bool utf8 = IsUtf8(s);
-    std::string out = "\"";
-    for (const char ch : s) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        char buf[8];
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (c < 0x20 || (c >= 0x80 && !utf8)) {
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out += ch;
-        }
-    }
-    return out + "\"";
 }
 
 const char* YesNo(bool b) {
@@ -100,39 +58,34 @@ void PrintText(const Document& doc, std::ostream& out) {
     }
 }
 
-std::string JsonVec(const Vec3& v) {
-    std::string out = "[";
-    out.append(JsonReal(v.x)).append(", ").append(JsonReal(v.y)).append(", ");
-    out.append(JsonReal(v.z)).append("]");
-    return out;
+nlohmann::ordered_json JsonVec(const Vec3& v) {
+    return {v.x, v.y, v.z};
 }
 
-void PrintJson(const Document& doc, std::ostream& out) {
-    const auto b = [](bool v) { return v ? "true" : "false"; };
-    out << "{\n"
-        << "  \"file\": " << JsonString(doc.file_name) << ",\n"
-        << "  \"form\": \"" << (doc.binary_form ? "binary" : "text") << "\",\n"
-        << "  \"version\": " << JsonString(doc.version) << ",\n"
-        << "  \"parts_count\": " << doc.parts_count << ",\n"
-        << "  \"vertex_count\": " << doc.total_vertex_count << ",\n"
-        << "  \"face_count\": " << doc.total_face_count << ",\n"
-        << "  \"unit_count\": " << doc.unit_count << ",\n"
-        << "  \"motion_count\": " << doc.motion_count << ",\n"
-        << "  \"anim_count\": " << doc.anim_count << ",\n"
-        << "  \"has_blend\": " << b(doc.has_blend) << ",\n"
-        << "  \"has_translation\": " << b(doc.has_translation) << ",\n"
-        << "  \"has_anim\": " << b(doc.has_anim) << ",\n"
-        << "  \"total_corner_min\": " << JsonVec(doc.total_corner_min) << ",\n"
-        << "  \"total_corner_max\": " << JsonVec(doc.total_corner_max) << ",\n"
-        << "  \"parts\": [";
+nlohmann::ordered_json InfoJson(const Document& doc) {
+    nlohmann::ordered_json parts = nlohmann::ordered_json::array();
     for (int i = 0; i < doc.parts_count; ++i) {
-        out << (i == 0 ? "\n" : ",\n") << "    {\"name\": " << JsonString(doc.parts_name[i])
-            << ", \"vertex_count\": " << PartsVertexCount(doc, i)
-            << ", \"face_count\": " << PartsFaceCount(doc, i)
-            << ", \"corner_min\": " << JsonVec(doc.corner_min[i])
-            << ", \"corner_max\": " << JsonVec(doc.corner_max[i]) << "}";
+        parts.push_back({{"name", doc.parts_name[i]},
+                         {"vertex_count", PartsVertexCount(doc, i)},
+                         {"face_count", PartsFaceCount(doc, i)},
+                         {"corner_min", JsonVec(doc.corner_min[i])},
+                         {"corner_max", JsonVec(doc.corner_max[i])}});
     }
-    out << (doc.parts_count > 0 ? "\n  ]\n" : "]\n") << "}\n";
+    return {{"file", doc.file_name},
+            {"form", doc.binary_form ? "binary" : "text"},
+            {"version", doc.version},
+            {"parts_count", doc.parts_count},
+            {"vertex_count", doc.total_vertex_count},
+            {"face_count", doc.total_face_count},
+            {"unit_count", doc.unit_count},
+            {"motion_count", doc.motion_count},
+            {"anim_count", doc.anim_count},
+            {"has_blend", doc.has_blend},
+            {"has_translation", doc.has_translation},
+            {"has_anim", doc.has_anim},
+            {"total_corner_min", JsonVec(doc.total_corner_min)},
+            {"total_corner_max", JsonVec(doc.total_corner_max)},
+            {"parts", parts}};
 }
 
 }  // namespace
@@ -159,7 +112,7 @@ int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     auto doc = NewDocument();
     if (!LoadForCli(*doc, path.c_str(), StderrNotifier(err), err)) return kFailed;
     if (json) {
-        PrintJson(*doc, out);
+        out << JsonText(InfoJson(*doc)) << '\n';
     } else {
         PrintText(*doc, out);
     }

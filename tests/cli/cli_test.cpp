@@ -34,6 +34,57 @@ TEST(CliInfo, JsonNamesTheFormCountsAndParts) {
     EXPECT_NE(r.out.find("{\"name\": \"body\""), std::string::npos);
 }
 
+// The whole JSON text of a model with names that are not plain ASCII and
+// corners that are not ordinary numbers: layout, numbers and escapes.
+TEST(CliInfo, JsonTextIsExact) {
+    const std::vector<uint8_t> sample = test::ReadBytes(test::SamplePath("two-parts.ykt"));
+    std::string text(sample.begin(), sample.end());
+    const auto replace = [&text](const std::string& from, const std::string& to) {
+        const size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        text.replace(at, from.size(), to);
+    };
+    replace("plate\r\n", "\x83v\x83\x8c\x81[\x83g\r\n");  // Shift-JIS
+    replace("fin\r\n", "ひれ\"\\x\x01\r\n");
+    replace("<corner_min>\r\n0.000000 0.000000 0.000000", "<corner_min>\r\nnan -inf inf");
+    replace("<total_corner_min>\r\n0.000000 0.000000 0.000000", "<total_corner_min>\r\n0.1 16777216 1e20");
+    replace("<total_corner_max>\r\n4.000000 2.000000 1.000000", "<total_corner_max>\r\n-0.0 1e-7 123456789");
+    TempFolder folder;
+    const std::string path = folder.Path("odd.ykt");
+    test::WriteBytes(path, test::Bytes(text));
+    std::string quoted_path;
+    for (const char ch : path) {
+        if (ch == '\\' || ch == '"') quoted_path += '\\';
+        quoted_path += ch;
+    }
+
+    const CliRun r = Cli({"info", path, "--json"});
+    ASSERT_EQ(r.status, cli::kOk) << r.err;
+    EXPECT_EQ(r.out,
+              "{\n"
+              "  \"file\": \"" + quoted_path + "\",\n"
+              "  \"form\": \"text\",\n"
+              "  \"version\": \"1.61\",\n"
+              "  \"parts_count\": 2,\n"
+              "  \"vertex_count\": 7,\n"
+              "  \"face_count\": 3,\n"
+              "  \"unit_count\": 0,\n"
+              "  \"motion_count\": 0,\n"
+              "  \"anim_count\": 0,\n"
+              "  \"has_blend\": false,\n"
+              "  \"has_translation\": false,\n"
+              "  \"has_anim\": false,\n"
+              "  \"total_corner_min\": [0.1, 16777216, 1e+20],\n"
+              "  \"total_corner_max\": [-0, 1e-07, 123456792],\n"
+              "  \"parts\": [\n"
+              "    {\"name\": \"\\u0083v\\u0083\\u008c\\u0081[\\u0083g\", \"vertex_count\": 4, \"face_count\": 2, "
+              "\"corner_min\": [null, null, null], \"corner_max\": [2, 2, 0]},\n"
+              "    {\"name\": \"ひれ\\\"\\\\x\\u0001\", \"vertex_count\": 3, \"face_count\": 1, "
+              "\"corner_min\": [3, 0, 1], \"corner_max\": [4, 1.5, 1]}\n"
+              "  ]\n"
+              "}\n");
+}
+
 TEST(CliInfo, FailuresGiveTheEditorsMessageAndAStatus) {
     const CliRun missing = Cli({"info", "/no/such.ykt"});
     EXPECT_EQ(missing.status, cli::kFailed);
