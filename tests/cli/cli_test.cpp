@@ -133,6 +133,49 @@ TEST(CliConvert, RequiresTwoPathsAndAForm) {
     EXPECT_EQ(Cli({"convert", "a.ykt", "b.ykt", "--to", "xml"}).status, cli::kUsage);
 }
 
+// What every subcommand's command line refuses, and how it says so: the
+// reason and then the subcommand's help, or only the help when a path is
+// missing; a value is the next argument whatever it looks like, and only
+// --to also takes the form --to=VALUE.
+TEST(CliUsage, RefusalsSayWhyAndShowTheHelp) {
+    const auto help = [](const std::string& command) { return Cli({command, "--help"}).out; };
+    const struct {
+        std::vector<std::string> args;
+        std::string reason;  // empty: the help alone
+    } cases[] = {
+        {{"info", "a", "--bogus"}, "不明なオプションです: --bogus"},
+        {{"info", "a", "b", "--help"}, "モデルは一つだけ指定してください"},
+        {{"info", "--json=1", "a"}, "不明なオプションです: --json=1"},
+        {{"info", "--json"}, ""},
+        {{"check", "-"}, "不明なオプションです: -"},
+        {{"check", "a", "b"}, "モデルは一つだけ指定してください"},
+        {{"convert", "a", "--bogus", "b", "--to", "text"}, "不明なオプションです: --bogus"},
+        {{"convert", "a", "b", "--to="}, ""},
+        {{"convert", "--to", "--help", "a", "b"}, ""},
+        {{"render", "a", "b", "--size"}, "--size は 幅x高さ (1 から 16384) で指定してください"},
+        {{"render", "a", "b", "--zoom=200"}, "不明なオプションです: --zoom=200"},
+        {{"render", "--size", "--help", "a", "b"}, "--size は 幅x高さ (1 から 16384) で指定してください"},
+        {{"render", "a", "b", "c"}, "モデルと出力先を指定してください"},
+        {{"edit", "a", "b", "--to"}, "--to には text か binary を指定してください"},
+        {{"edit", "a", "b", "--to=xml"}, "--to には text か binary を指定してください"},
+        {{"edit", "a", "b", "--pick", "3,2,1,4"}, "--pick は 左,上,右,下 (左 <= 右、上 <= 下) のピクセルで指定してください"},
+        {{"edit", "a", "--undo"}, "入力と出力先を指定してください"},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = Cli(c.args);
+        const std::string reason = c.reason.empty() ? "" : "torvel-cli: " + c.reason + "\n\n";
+        EXPECT_EQ(r.status, cli::kUsage) << c.args[1];
+        EXPECT_EQ(r.err, reason + help(c.args[0])) << c.args[0] << " " << c.args[1];
+        EXPECT_EQ(r.out, "");
+    }
+    // A form that is missing altogether is said without the help.
+    const CliRun r = Cli({"convert", "a", "b", "--to"});
+    EXPECT_EQ(r.status, cli::kUsage);
+    EXPECT_EQ(r.err, "torvel-cli: --to には text か binary を指定してください\n");
+    // --help ends the command line where it stands.
+    EXPECT_EQ(Cli({"edit", "--undo", "-h", "--bogus"}).status, cli::kOk);
+}
+
 // Width and height from a PNG file's header; (0, 0) when it is not a PNG.
 std::pair<uint32_t, uint32_t> PngSize(const std::vector<uint8_t>& png) {
     static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
