@@ -146,6 +146,8 @@ std::string Offset(uint64_t at) {
 }
 
 struct BinaryReader {
+    BinaryReader(Document& d, const Notifier& n, ReadReport* r) : doc(d), notifier(n), report(r) {}
+
     Document& doc;
     const Notifier& notifier;
     ReadReport* report;
@@ -455,7 +457,7 @@ bool ReadYktBinary(Document& doc, std::span<const uint8_t> bytes, const Notifier
 
 bool ReadYktBinary(Document& doc, InputBytes& input, const Notifier& notifier, ReadReport* report) {
     ResetDocument(doc);
-    BinaryReader reader{doc, notifier, report};
+    BinaryReader reader(doc, notifier, report);
     bool good;
     try {
         good = ReadRecords(reader, input);

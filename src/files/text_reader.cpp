@@ -127,6 +127,9 @@ struct FaceRun {
 constexpr size_t kMaxFaceRuns = 4096;
 
 struct TextReader {
+    TextReader(Document& d, const Notifier& n, ReadReport* r, uint64_t size)
+        : doc(d), notifier(n), report(r), file_size(size) {}
+
     Document& doc;
     const Notifier& notifier;
     ReadReport* report;
@@ -544,7 +547,7 @@ bool ReadYktText(Document& doc, InputBytes& input, const Notifier& notifier, Rea
     }
 
     // The reader's tables are a few kilobytes; they live on the heap.
-    auto reader = std::make_unique<TextReader>(TextReader{doc, notifier, report, input.Size()});
+    auto reader = std::make_unique<TextReader>(doc, notifier, report, input.Size());
     TextReader& r = *reader;
     // Lines are parsed where they lie in the chunk; only a line that crosses
     // a chunk boundary is gathered in carry.
