@@ -113,17 +113,16 @@ ParseResult Parse(const std::vector<std::string>& args, Options& o) {
              return true;
          },
          "--to には text か binary を指定してください"},
-        op("--size", OpKind::Size, "--size は 幅x高さ (1 から 16384) で指定してください",
+        op("--size", OpKind::Size, kSizeRefusal,
            [](const std::string& v, Op& added) { return ParseSize(v, added.a, added.b); }),
-        op("--direction", OpKind::Direction,
-           "--direction には front, back, left, right, top, bottom のどれかを指定してください",
+        op("--direction", OpKind::Direction, kDirectionRefusal,
            [](const std::string& v, Op& added) {
                ViewDirection direction{};
                if (!ParseDirection(v, direction)) return false;
                added.a = static_cast<int>(direction);
                return true;
            }),
-        op("--parts", OpKind::Parts, "--parts には 0 以上の数を指定してください",
+        op("--parts", OpKind::Parts, kPartsRefusal,
            [](const std::string& v, Op& added) { return ParseInt(v, added.a); }),
         op("--select-all", OpKind::SelectAll),
         op("--deselect-all", OpKind::DeselectAll),

@@ -30,6 +30,11 @@ inline bool ParseDirection(const std::string& text, ViewDirection& out) {
     return false;
 }
 
+// Why a value of the view options that render and edit share was refused.
+inline constexpr char kDirectionRefusal[] = "--direction には front, back, left, right, top, bottom のどれかを指定してください";
+inline constexpr char kSizeRefusal[] = "--size は 幅x高さ (1 から 16384) で指定してください";
+inline constexpr char kPartsRefusal[] = "--parts には 0 以上の数を指定してください";
+
 // WIDTHxHEIGHT, each 1 to 16384.
 inline bool ParseSize(const std::string& text, int& width, int& height) {
     const size_t x = text.find('x');
