@@ -230,7 +230,9 @@ TEST(SaveTarget, ReplacingAFileLostItsPermissionBitsAndOwner) {
         Old(folder, "real.ykt");
         ASSERT_EQ(::chmod(real.c_str(), mode), 0);
         // Only root may give a file away; others keep their own owner.
-        if (root) ASSERT_EQ(::chown(real.c_str(), 65534, 65534), 0);
+        if (root) {
+            ASSERT_EQ(::chown(real.c_str(), 65534, 65534), 0);
+        }
         fs::create_symlink("real.ykt", folder.Path("link.ykt"));
         for (const char* name : {"real.ykt", "link.ykt"}) {
             Recorder r;
