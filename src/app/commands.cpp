@@ -18,12 +18,8 @@ namespace torvel::app {
 
 namespace {
 
-constexpr int kEditPopup = 1;
-constexpr int kDirectionPopup = 2;
-constexpr int kAlignPosition = 4;  // the 整列 popup inside 編集
-
 bool HasModel() {
-    return !TheShell().doc->image.pixels.empty();
+    return ModelShown(*TheShell().doc);
 }
 
 // The arrow keys reach this without a model too; drawing an empty Document
@@ -74,7 +70,10 @@ bool RunCoreCommand(int id) {
             SendMessageW(s.edit_toolbar, TB_CHECKBUTTON, static_cast<WPARAM>(id), MAKELONG(on ? TRUE : FALSE, 0));
         }
         if (rule.whole_model_after) SendMessageW(s.parts_list, LB_SETCURSEL, 0, 0);
-        if (rule.redraws && HasModel()) Redraw();
+        // A command that ran on a loaded model draws it again, also when the
+        // last drawing ran out of memory; one that needs no model draws only
+        // a model that is shown, so that an empty Document never gets an image.
+        if (rule.redraws && outcome.ran && (rule.needs_model || HasModel())) Redraw();
         return true;
     }
     return false;
@@ -145,21 +144,21 @@ void RefreshPopupState(HMENU popup, int position) {
     const UINT enabled = MF_BYCOMMAND | MF_ENABLED;
     const UINT greyed = MF_BYCOMMAND | MF_GRAYED;
     switch (position) {
-    case 0:
+    case MENU_POS_FILE:
         EnableMenuItem(popup, IDM_FILE_SAVE_AS, HasModel() ? enabled : greyed);
         break;
-    case kEditPopup: {
+    case MENU_POS_EDIT: {
         // Each item by its command's availability; the align popup as its
         // commands are.
         for (const auto& entry : kEditCommands) {
             EnableMenuItem(popup, static_cast<UINT>(entry.id), IsAvailable(*s.doc, entry.command) ? enabled : greyed);
         }
         const bool align = IsAvailable(*s.doc, EditCommand::AlignX);
-        EnableMenuItem(popup, kAlignPosition, MF_BYPOSITION | (align ? MF_ENABLED : MF_GRAYED));
+        EnableMenuItem(popup, MENU_POS_EDIT_ALIGN, MF_BYPOSITION | (align ? MF_ENABLED : MF_GRAYED));
         break;
     }
-    case kDirectionPopup:
-        CheckMenuRadioItem(popup, 0, 5, static_cast<UINT>(s.doc->direction), MF_BYPOSITION);
+    case MENU_POS_DIRECTION:
+        CheckMenuRadioItem(popup, 0, MENU_POS_DIRECTION_LAST, static_cast<UINT>(s.doc->direction), MF_BYPOSITION);
         break;
     default:
         break;
@@ -169,8 +168,8 @@ void RefreshPopupState(HMENU popup, int position) {
 void RefreshModelState() {
     Shell& s = TheShell();
     const UINT state = MF_BYPOSITION | (HasModel() ? MF_ENABLED : MF_GRAYED);
-    EnableMenuItem(s.menu, kEditPopup, state);
-    EnableMenuItem(s.menu, kDirectionPopup, state);
+    EnableMenuItem(s.menu, MENU_POS_EDIT, state);
+    EnableMenuItem(s.menu, MENU_POS_DIRECTION, state);
     EnableWindow(s.rebar, HasModel() ? TRUE : FALSE);
     SendMessageW(s.view, WM_SETREDRAW, FALSE, 0);
     DrawMenuBar(s.main);
