@@ -24,11 +24,7 @@ constexpr char kCheckHelp[] =
 
 int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::string path;
-    const ParseResult parsed = ParseOptions(args, {}, [&](const std::string& a) {
-        if (!path.empty()) return std::string("モデルは一つだけ指定してください");
-        path = a;
-        return std::string();
-    });
+    const ParseResult parsed = ParseOptions(args, {}, OneModelPath(path));
     if (parsed.end != ParseEnd::Done) return ReportParseEnd(parsed, kCheckHelp, out, err);
     if (path.empty()) {
         err << kCheckHelp;

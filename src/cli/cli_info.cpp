@@ -99,11 +99,7 @@ int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
              return true;
          }},
     };
-    const ParseResult parsed = ParseOptions(args, options, [&](const std::string& a) {
-        if (!path.empty()) return std::string("モデルは一つだけ指定してください");
-        path = a;
-        return std::string();
-    });
+    const ParseResult parsed = ParseOptions(args, options, OneModelPath(path));
     if (parsed.end != ParseEnd::Done) return ReportParseEnd(parsed, kInfoHelp, out, err);
     if (path.empty()) {
         err << kInfoHelp;

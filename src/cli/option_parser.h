@@ -45,6 +45,16 @@ struct ParseResult {
 ParseResult ParseOptions(const std::vector<std::string>& args, const std::vector<Option>& options,
                          const PathTaker& take_path);
 
+// The taker of a subcommand that reads one model: the first path is the
+// model, a second one is refused.
+inline PathTaker OneModelPath(std::string& path) {
+    return [&path](const std::string& a) {
+        if (!path.empty()) return std::string("モデルは一つだけ指定してください");
+        path = a;
+        return std::string();
+    };
+}
+
 // A refusal found after the arguments were walked (a path missing, say).
 inline ParseResult Refuse(std::string error) {
     return {ParseEnd::Refused, std::move(error)};

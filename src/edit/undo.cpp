@@ -19,6 +19,25 @@ bool HasSoundGeometry(const Document& doc) {
     return ArraySizesMatchCounts(doc);
 }
 
+// The counts and per-parts tables the snapshot keeps besides the arrays,
+// from the Document into the snapshot when it is taken and back when it is
+// restored; both hold them under the same names.
+template <typename From, typename To>
+void CopyPartsFields(const From& from, To& to, int P) {
+    to.parts_count = P;
+    to.total_vertex_count = from.total_vertex_count;
+    to.total_face_count = from.total_face_count;
+    to.total_corner_min = from.total_corner_min;
+    to.total_corner_max = from.total_corner_max;
+    to.total_center = from.total_center;
+    std::copy_n(from.vertex_offset, P + 1, to.vertex_offset);
+    std::copy_n(from.face_offset, P + 1, to.face_offset);
+    std::copy_n(from.corner_min, P, to.corner_min);
+    std::copy_n(from.corner_max, P, to.corner_max);
+    std::copy_n(from.center, P, to.center);
+    std::copy_n(from.parent, kTableSize, to.parent);
+}
+
 }  // namespace
 
 bool TakeUndoSnapshot(Document& doc) {
@@ -26,18 +45,7 @@ bool TakeUndoSnapshot(Document& doc) {
     UndoSnapshot& s = doc.undo;
     const int P = doc.parts_count;
     s.present = false;
-    s.parts_count = P;
-    s.total_vertex_count = doc.total_vertex_count;
-    s.total_face_count = doc.total_face_count;
-    s.total_corner_min = doc.total_corner_min;
-    s.total_corner_max = doc.total_corner_max;
-    s.total_center = doc.total_center;
-    std::copy_n(doc.vertex_offset, P + 1, s.vertex_offset);
-    std::copy_n(doc.face_offset, P + 1, s.face_offset);
-    std::copy_n(doc.corner_min, P, s.corner_min);
-    std::copy_n(doc.corner_max, P, s.corner_max);
-    std::copy_n(doc.center, P, s.center);
-    std::copy_n(doc.parent, kTableSize, s.parent);
+    CopyPartsFields(doc, s, P);
 
     ReleaseSnapshot(s);
     try {
@@ -57,18 +65,7 @@ bool RestoreUndoSnapshot(Document& doc, const Notifier& notifier) {
     if (!s.present) return false;
     const int removed = std::max(0, doc.parts_count - s.parts_count);
     const int P = s.parts_count;
-    doc.parts_count = P;
-    doc.total_vertex_count = s.total_vertex_count;
-    doc.total_face_count = s.total_face_count;
-    doc.total_corner_min = s.total_corner_min;
-    doc.total_corner_max = s.total_corner_max;
-    doc.total_center = s.total_center;
-    std::copy_n(s.vertex_offset, P + 1, doc.vertex_offset);
-    std::copy_n(s.face_offset, P + 1, doc.face_offset);
-    std::copy_n(s.corner_min, P, doc.corner_min);
-    std::copy_n(s.corner_max, P, doc.corner_max);
-    std::copy_n(s.center, P, doc.center);
-    std::copy_n(s.parent, kTableSize, doc.parent);
+    CopyPartsFields(s, doc, P);
 
     // The snapshot's arrays become the Document's: no copy, and the snapshot
     // is absent afterwards, so a second undo does nothing.

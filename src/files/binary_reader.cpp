@@ -444,10 +444,7 @@ bool ReadRecords(BinaryReader& reader, InputBytes& in) {
 }  // namespace
 
 bool ReadYktBinary(Document& doc, const char* path, const Notifier& notifier, ReadReport* report) {
-    ResetDocument(doc);
-    InputBytes input = OpenModelInput(path, report);
-    if (!input.ok()) return false;
-    return ReadYktBinary(doc, input, notifier, report);
+    return ReadModelAt(doc, path, report, [&](InputBytes& input) { return ReadYktBinary(doc, input, notifier, report); });
 }
 
 bool ReadYktBinary(Document& doc, std::span<const uint8_t> bytes, const Notifier& notifier, ReadReport* report) {

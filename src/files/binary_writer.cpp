@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "files/model_output.h"
 #include "files/ykt_files.h"
 
 namespace torvel {
@@ -51,12 +52,7 @@ bool WriteYktBinary(Document& doc, const char* path, const Notifier& notifier,
     }
     SetWaitCursor(notifier, true);
     OutputFile out(path, ops);
-    if (!out.created()) {
-        SetWaitCursor(notifier, false);
-        ShowMessage(notifier, OutputFailureMessage(out.error()));
-        return false;
-    }
-    if (doc.version[0] == '\0') std::memcpy(doc.version, kDefaultVersion, sizeof kDefaultVersion);
+    if (!StartModelOutput(doc, out, notifier)) return false;
 
     const int P = doc.parts_count > 0 ? doc.parts_count : 0;
     const int U = doc.unit_count > 0 ? doc.unit_count : 0;

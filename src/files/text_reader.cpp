@@ -528,10 +528,7 @@ void TextReader::Data(const char* begin, const char* end) {
 constexpr size_t kMaxLineBytes = size_t{1} << 16;
 
 bool ReadYktText(Document& doc, const char* path, const Notifier& notifier, ReadReport* report) {
-    ResetDocument(doc);
-    InputBytes input = OpenModelInput(path, report);
-    if (!input.ok()) return false;
-    return ReadYktText(doc, input, notifier, report);
+    return ReadModelAt(doc, path, report, [&](InputBytes& input) { return ReadYktText(doc, input, notifier, report); });
 }
 
 bool ReadYktText(Document& doc, std::span<const uint8_t> bytes, const Notifier& notifier, ReadReport* report) {

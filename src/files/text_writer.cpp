@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "files/model_output.h"
 #include "files/ykt_files.h"
 
 namespace torvel {
@@ -203,12 +204,7 @@ void WriteUnitSection(TextOut& t, const Document& doc) {
 bool WriteYktText(Document& doc, const char* path, const Notifier& notifier, const OutputOps& ops) {
     SetWaitCursor(notifier, true);
     OutputFile out(path, ops);
-    if (!out.created()) {
-        SetWaitCursor(notifier, false);
-        ShowMessage(notifier, OutputFailureMessage(out.error()));
-        return false;
-    }
-    if (doc.version[0] == '\0') std::memcpy(doc.version, kDefaultVersion, sizeof kDefaultVersion);
+    if (!StartModelOutput(doc, out, notifier)) return false;
 
     TextOut t{out};
     t.Text("<version>");

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "files/input_bytes.h"
+#include "files/model_output.h"
 #include "files/output_file.h"
 #include "files/read_report.h"
 #include "model/document.h"
@@ -37,8 +38,6 @@ bool ReadYktBinary(Document& doc, InputBytes& input, const Notifier& notifier, R
 bool WriteYktBinary(Document& doc, const char* path, const Notifier& notifier,
                     const OutputOps& ops = DefaultOutputOps());
 
-// The version text a writer stores when the model has none.
-inline constexpr char kDefaultVersion[] = "1.61";
 
 // Where things lie in the file a model was read from, so that the report can
 // name the place: each gives the prefix of a report line ("12 行目: ").

@@ -3,21 +3,11 @@
 #include <windows.h>
 
 #include "platform/file_read.h"
+#include "platform/win32_path.h"
 
 namespace torvel {
 
 namespace {
-
-// Model paths are bytes in the ANSI code page; the wide calls get them
-// converted.
-std::wstring WidePath(const char* text) {
-    const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (n <= 0) return {};
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), n);
-    wide.resize(static_cast<size_t>(n - 1));
-    return wide;
-}
 
 HANDLE HandleOf(const ReadableFile& file) {
     return reinterpret_cast<HANDLE>(file.handle);

@@ -7,21 +7,11 @@
 
 #include "platform/cleanup_registry.h"
 #include "platform/file_system.h"
+#include "platform/win32_path.h"
 
 namespace torvel {
 
 namespace {
-
-// Model paths are bytes in the ANSI code page, as the rest of the program
-// keeps them; the wide calls get them converted.
-std::wstring Widen(const char* text) {
-    const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (n <= 0) return {};
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), n);
-    wide.resize(static_cast<size_t>(n - 1));
-    return wide;
-}
 
 // False when the path has characters the ANSI code page cannot hold.
 bool Narrow(const std::wstring& wide, std::string& text) {
@@ -58,7 +48,7 @@ bool PathExists(const char* path) {
 
 bool ResolveSaveTarget(const char* path, std::string& file) {
     file = path;
-    const std::wstring wide = Widen(path);
+    const std::wstring wide = WidePath(path);
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     // Nothing there: the save creates the file, and creating it tells
     // whether that is possible.
@@ -128,8 +118,8 @@ bool NameTempFile(std::FILE*, const char*, std::string& temp_path) {
 }
 
 bool ReplaceFileWith(const char* temp, const char* target) {
-    const std::wstring from = Widen(temp);
-    const std::wstring to = Widen(target);
+    const std::wstring from = WidePath(temp);
+    const std::wstring to = WidePath(target);
     bool moved = false;
     if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES) {
         // ReplaceFileW keeps the target's attributes and leaves it intact
