@@ -74,6 +74,20 @@ struct ModelImage {
 
 // The one saved copy of the editable geometry (filled by the undo operations).
 // Names, materials, textures, units, motions and the view are not in it.
+// The seven per-vertex arrays, named once: element type and field name, in
+// the order of the file's blocks. The Document and its UndoSnapshot declare
+// them from this list, and ForEachVertexArray walks it, so an array cannot
+// be added in one place and forgotten in another.
+#define TORVEL_VERTEX_ARRAYS(X) \
+    X(Vec3, vertices)           \
+    X(Vec3, normals)            \
+    X(float, blend)             \
+    X(float, texture_map_u)     \
+    X(float, texture_map_v)     \
+    X(uint8_t, vertex_selection) \
+    X(uint8_t, vertex_visible)
+#define TORVEL_DECLARE_VERTEX_ARRAY(type, name) HeapArray<type> name;
+
 struct UndoSnapshot {
     bool present = false;
     int32_t parts_count = 0;
@@ -86,13 +100,7 @@ struct UndoSnapshot {
     Vec3 corner_max[kTableSize]{};
     Vec3 center[kTableSize]{};
     int32_t parent[kTableSize]{};
-    HeapArray<Vec3> vertices;
-    HeapArray<Vec3> normals;
-    HeapArray<float> blend;
-    HeapArray<float> texture_map_u;
-    HeapArray<float> texture_map_v;
-    HeapArray<uint8_t> vertex_selection;
-    HeapArray<uint8_t> vertex_visible;
+    TORVEL_VERTEX_ARRAYS(TORVEL_DECLARE_VERTEX_ARRAY)
     HeapArray<Face> faces;
 };
 
@@ -162,13 +170,7 @@ struct Document {
 
     // Heap arrays: the seven vertex arrays hold N entries, faces F entries;
     // all are empty while no model is loaded.
-    HeapArray<Vec3> vertices;
-    HeapArray<Vec3> normals;
-    HeapArray<float> blend;
-    HeapArray<float> texture_map_u;
-    HeapArray<float> texture_map_v;
-    HeapArray<uint8_t> vertex_selection;
-    HeapArray<uint8_t> vertex_visible;
+    TORVEL_VERTEX_ARRAYS(TORVEL_DECLARE_VERTEX_ARRAY)
     HeapArray<Face> faces;
 
     // Beside the record: presence flags and the PartsList choice

@@ -1,7 +1,6 @@
-// The seven per-vertex arrays, named once. A Document and its UndoSnapshot
-// hold the same seven; code that treats them all alike (release, reserve,
-// copy, swap, size checks) goes through these instead of listing them, so a
-// new array cannot be forgotten in one of those places.
+// Walking the seven per-vertex arrays of the list in document.h. Code that
+// treats them all alike (release, reserve, copy, swap, size checks) goes
+// through these instead of listing them.
 #pragma once
 
 #include <cstddef>
@@ -15,26 +14,18 @@ namespace torvel {
 // array, never per element: the loops over the elements stay the caller's.
 template <typename Holder, typename Fn>
 void ForEachVertexArray(Holder& h, Fn&& fn) {
-    fn(h.vertices);
-    fn(h.normals);
-    fn(h.blend);
-    fn(h.texture_map_u);
-    fn(h.texture_map_v);
-    fn(h.vertex_selection);
-    fn(h.vertex_visible);
+#define TORVEL_VISIT_VERTEX_ARRAY(type, name) fn(h.name);
+    TORVEL_VERTEX_ARRAYS(TORVEL_VISIT_VERTEX_ARRAY)
+#undef TORVEL_VISIT_VERTEX_ARRAY
 }
 
 // Calls fn(a_array, b_array) for each pair of the same per-vertex array of
 // two holders (the Document and its snapshot).
 template <typename A, typename B, typename Fn>
 void ForEachVertexArrayPair(A& a, B& b, Fn&& fn) {
-    fn(a.vertices, b.vertices);
-    fn(a.normals, b.normals);
-    fn(a.blend, b.blend);
-    fn(a.texture_map_u, b.texture_map_u);
-    fn(a.texture_map_v, b.texture_map_v);
-    fn(a.vertex_selection, b.vertex_selection);
-    fn(a.vertex_visible, b.vertex_visible);
+#define TORVEL_VISIT_VERTEX_ARRAY_PAIR(type, name) fn(a.name, b.name);
+    TORVEL_VERTEX_ARRAYS(TORVEL_VISIT_VERTEX_ARRAY_PAIR)
+#undef TORVEL_VISIT_VERTEX_ARRAY_PAIR
 }
 
 // True when every per-vertex array holds total_vertex_count entries and the
