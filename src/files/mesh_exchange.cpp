@@ -1,0 +1,106 @@
+#include "files/mesh_exchange.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "files/ykt_files.h"
+
+namespace torvel {
+
+namespace {
+
+// The box of vertices [begin, end); the empty box at the origin when there
+// are none.
+void BoxOf(const Document& doc, int32_t begin, int32_t end, Vec3& lo, Vec3& hi) {
+    if (end <= begin) {
+        lo = hi = {0.0f, 0.0f, 0.0f};
+        return;
+    }
+    lo = hi = doc.vertices[static_cast<size_t>(begin)];
+    for (int32_t g = begin + 1; g < end; ++g) {
+        const Vec3& p = doc.vertices[static_cast<size_t>(g)];
+        if (p.x < lo.x) lo.x = p.x;
+        if (p.x > hi.x) hi.x = p.x;
+        if (p.y < lo.y) lo.y = p.y;
+        if (p.y > hi.y) hi.y = p.y;
+        if (p.z < lo.z) lo.z = p.z;
+        if (p.z > hi.z) hi.z = p.z;
+    }
+}
+
+Vec3 Middle(const Vec3& lo, const Vec3& hi) {
+    return {(hi.x + lo.x) / 2, (hi.y + lo.y) / 2, (hi.z + lo.z) / 2};
+}
+
+}  // namespace
+
+void StartMeshModel(Document& doc) {
+    ResetDocument(doc);
+    for (auto& p : doc.texture_map_param_p12) {
+        p[0] = 1.0f;
+        p[1] = 1.0f;
+    }
+}
+
+bool FinishMeshModel(Document& doc, ReadReport* report) {
+    const int P = doc.parts_count;
+    if (P >= 1 && P <= kMaxCount) {
+        doc.total_vertex_count = doc.vertex_offset[P];
+        doc.total_face_count = doc.face_offset[P];
+        for (int i = 0; i < P; ++i) {
+            BoxOf(doc, doc.vertex_offset[i], doc.vertex_offset[i + 1], doc.corner_min[i], doc.corner_max[i]);
+            doc.center[i] = Middle(doc.corner_min[i], doc.corner_max[i]);
+        }
+        BoxOf(doc, 0, doc.total_vertex_count, doc.total_corner_min, doc.total_corner_max);
+        doc.total_center = Middle(doc.total_corner_min, doc.total_corner_max);
+    }
+    if (!CheckModel(doc, report, {})) {
+        ResetDocument(doc);
+        return false;
+    }
+    return true;
+}
+
+Vec3 TriangleNormal(const Vec3& a, const Vec3& b, const Vec3& c) {
+    const double ux = double{b.x} - a.x, uy = double{b.y} - a.y, uz = double{b.z} - a.z;
+    const double vx = double{c.x} - a.x, vy = double{c.y} - a.y, vz = double{c.z} - a.z;
+    const double nx = uy * vz - uz * vy;
+    const double ny = uz * vx - ux * vz;
+    const double nz = ux * vy - uy * vx;
+    const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
+    if (!(length > 0.0) || !std::isfinite(length)) return {0.0f, 0.0f, 0.0f};
+    return {static_cast<float>(nx / length), static_cast<float>(ny / length), static_cast<float>(nz / length)};
+}
+
+int64_t TriangleCount(const Document& doc) {
+    int64_t count = 0;
+    for (const Face& f : doc.faces) count += f.v[3] == -1 ? 1 : 2;
+    return count;
+}
+
+void NoteDroppedData(const Document& doc, const MeshFileKeeps& keeps, std::vector<std::string>& notes) {
+    const std::string format = keeps.format;
+    if (!keeps.texture_and_weights) {
+        bool mapped = false;
+        for (size_t k = 0; k < doc.texture_map_u.size() && !mapped; ++k) {
+            mapped = doc.texture_map_u[k] != 0.0f || doc.texture_map_v[k] != 0.0f;
+        }
+        if (mapped) notes.push_back(format + " はテクスチャ座標 (u, v) を持てないため、書き出しませんでした");
+        if (doc.has_blend) notes.push_back(format + " は重みを持てないため、書き出しませんでした");
+    }
+    if (!keeps.parts && doc.parts_count > 1) {
+        notes.push_back(format + " のこの形式はパーツを分けられないため、" + std::to_string(doc.parts_count) +
+                        " 個のパーツを1つにまとめました (パーツ名は書き出していません)");
+    }
+    if (doc.unit_count > 0) notes.push_back(format + " はユニットを持てないため、書き出しませんでした");
+    if (doc.motion_count > 0) notes.push_back(format + " はモーションを持てないため、書き出しませんでした");
+    if (doc.has_anim || doc.anim_count > 0) {
+        notes.push_back(format + " はアニメーションを持てないため、書き出しませんでした");
+    }
+}
+
+char* FloatText(char* out, float value) {
+    return std::to_chars(out, out + 32, value).ptr;
+}
+
+}  // namespace torvel

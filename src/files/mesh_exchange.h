@@ -1,0 +1,75 @@
+// What the STL and PLY readers and writers share: the start and the finish
+// of a model read from a mesh file, the normal of a triangle, the walk over
+// a model's faces as triangles, and the notes on what a mesh file cannot
+// carry.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "files/read_report.h"
+#include "model/document.h"
+
+namespace torvel {
+
+// The largest vertex or face count a Document holds.
+inline constexpr int64_t kMaxElementCount = 0x7FFFFFFF;
+
+// An empty Document with the values the YKT text reader starts from
+// (texture mapping p1, p2 = 1); materials, units and motions stay zero.
+void StartMeshModel(Document& doc);
+
+// Fills in what a mesh file does not hold — the bounding box and centre of
+// each parts and of the whole model, total counts from the offset tables —
+// and checks the result with CheckModel. On failure the Document is left
+// empty and the report says why.
+bool FinishMeshModel(Document& doc, ReadReport* report);
+
+// The unit normal of the triangle a, b, c wound counter-clockwise as seen
+// from the side it points to; 0 0 0 for a degenerate triangle.
+Vec3 TriangleNormal(const Vec3& a, const Vec3& b, const Vec3& c);
+
+inline bool IsFiniteVec(const Vec3& v) {
+    // x - x is NaN for an infinity and for NaN, 0 otherwise.
+    return v.x - v.x == 0.0f && v.y - v.y == 0.0f && v.z - v.z == 0.0f;
+}
+
+// Triangles of a sound model: a triangle as it is, a quad a b c d as
+// (a, b, c) and (a, c, d).
+int64_t TriangleCount(const Document& doc);
+
+// Calls fn(a, b, c) with model-wide vertex numbers for every triangle of
+// parts i, in face order. The model must be sound.
+template <typename Fn>
+void ForEachTriangleOf(const Document& doc, int i, Fn&& fn) {
+    const int32_t base = doc.vertex_offset[i];
+    for (int32_t f = doc.face_offset[i]; f < doc.face_offset[i + 1]; ++f) {
+        const int32_t* v = doc.faces[static_cast<size_t>(f)].v;
+        fn(base + v[0], base + v[1], base + v[2]);
+        if (v[3] != -1) fn(base + v[0], base + v[2], base + v[3]);
+    }
+}
+
+// The same for every parts in turn.
+template <typename Fn>
+void ForEachTriangle(const Document& doc, Fn&& fn) {
+    for (int i = 0; i < doc.parts_count; ++i) ForEachTriangleOf(doc, i, fn);
+}
+
+// One note line for each kind of data the model holds that a mesh file
+// loses: texture coordinates and weights (unless the format keeps them),
+// units, motions and animations, and the parts names when the parts are
+// merged into one.
+struct MeshFileKeeps {
+    const char* format;  // "STL", "PLY"
+    bool texture_and_weights;
+    bool parts;
+};
+void NoteDroppedData(const Document& doc, const MeshFileKeeps& keeps, std::vector<std::string>& notes);
+
+// The shortest text that reads back as the same float, at out (room for 32
+// bytes); returns the end.
+char* FloatText(char* out, float value);
+
+}  // namespace torvel
