@@ -20,12 +20,15 @@ struct TextTokens {
     const char* end;
     int64_t line = 1;  // the line of p, counted from 1
 
-    // The next word, empty at the end of the text; word_line is its line.
+    // The next word, with line set to its line; empty at the end of the
+    // text, where line stays that of the last word.
     std::string_view Next() {
+        const int64_t before = line;
         while (p < end && IsTextSpace(*p)) {
             if (*p == '\n') ++line;
             ++p;
         }
+        if (p == end) line = before;
         const char* begin = p;
         while (p < end && !IsTextSpace(*p)) ++p;
         return {begin, static_cast<size_t>(p - begin)};

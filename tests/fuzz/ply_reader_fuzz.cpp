@@ -1,0 +1,13 @@
+// Any bytes through the PLY reader: it must not crash, and what it accepts is
+// a sound model.
+#include <cstdlib>
+
+#include "files/ply_format.h"
+#include "files/ykt_files.h"
+#include "fuzz_targets.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static auto doc = torvel::NewDocument();
+    if (torvel::ReadPly(*doc, {data, size}, nullptr) && !torvel::IsSoundModel(*doc)) std::abort();
+    return 0;
+}
