@@ -221,7 +221,7 @@ bool ReadAscii(Document& doc, std::span<const uint8_t> bytes, ReadReport* report
     if (!AsciiStl(bytes, doc, false, report).Read()) {
         // A binary file of the wrong size whose header happens to start
         // with "solid": say what it would have needed as well.
-        if (std::memchr(bytes.data(), 0, bytes.size()) != nullptr) {
+        if (bytes.size() >= kHeaderBytes && std::memchr(bytes.data(), 0, bytes.size()) != nullptr) {
             Report(report, "バイナリ STL としても読めません: " + BinarySizeProblem(bytes));
         }
         return false;

@@ -183,6 +183,7 @@ std::vector<Malformed> MalformedRows() {
          "面がありません"},
         {"vertex count larger than the bytes", Binary(1000000000, positions),
          "element \"vertex\" の 1000000000 個には少なくとも 12 × 1000000000 バイト"},
+        {"more vertices than a model holds", Binary(3000000000u, positions), "頂点数 3000000000 が多すぎます"},
         {"ascii count larger than the bytes", Ascii(kXyz, triangle, 100), "少なくとも 6 × 100 バイト"},
         {"truncated binary", truncated, "の値が読めません"},
         {"truncated ascii", Ascii(kXyz, "0 0 0\n1 0 0\n0 1 0\n3 0 1\n"), "13 行目: 面 0 の値が読めません"},
