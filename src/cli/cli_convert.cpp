@@ -5,6 +5,7 @@
 #include "cli/cli.h"
 #include "cli/cli_load.h"
 #include "cli/cli_notifier.h"
+#include "cli/mesh_files.h"
 #include "cli/option_parser.h"
 #include "files/ykt_files.h"
 
@@ -14,21 +15,28 @@ namespace {
 
 constexpr char kConvertHelp[] =
     "使い方: torvel-cli convert INPUT OUTPUT --to text|binary\n"
+    "       torvel-cli convert INPUT OUTPUT.stl|OUTPUT.ply [--ascii|--binary]\n"
     "\n"
     "INPUT を編集画面と同じ規則で読み込み、OUTPUT に指定の形式で保存します。\n"
     "失敗したときは OUTPUT に手を付けず、0 以外の終了コードを返します。\n"
-    "  --to text    テキスト形式で保存します\n"
-    "  --to binary  バイナリ形式で保存します\n";
+    "形式は拡張子で決まります: .stl と .ply はその形式、ほかは YKT です。\n"
+    "  --to text    YKT のテキスト形式で保存します\n"
+    "  --to binary  YKT のバイナリ形式で保存します\n"
+    "  --ascii      STL と PLY をテキストで保存します\n"
+    "  --binary     STL と PLY をバイナリで保存します (既定)\n";
 
 }  // namespace
 
 int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> paths;
     std::string form;
+    bool ascii = false;
     // The form is checked once all arguments are read.
     const std::vector<Option> options = {
         {"--to", OptionValue::NextOrJoined, [&](const std::string& v) { form = v; return true; },
          "--to には text か binary を指定してください"},
+        {"--ascii", OptionValue::None, [&](const std::string&) { ascii = true; return true; }},
+        {"--binary", OptionValue::None, [&](const std::string&) { ascii = false; return true; }},
     };
     const ParseResult parsed = ParseOptions(args, options, [&](const std::string& a) {
         paths.push_back(a);
@@ -40,16 +48,16 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
         return kUsage;
     }
     if (parsed.end != ParseEnd::Done) return ReportParseEnd(parsed, kConvertHelp, out, err);
-    if (paths.size() != 2 || (form != "text" && form != "binary")) {
+    // A YKT OUTPUT needs its form; STL and PLY take theirs from --ascii.
+    const bool ykt_output = paths.size() == 2 && FormatOfPath(paths[1]) == MeshFormat::Ykt;
+    if (paths.size() != 2 || (ykt_output && form != "text" && form != "binary")) {
         err << kConvertHelp;
         return kUsage;
     }
     const Notifier notifier = StderrNotifier(err);
     auto doc = NewDocument();
-    if (!LoadForCli(*doc, paths[0].c_str(), notifier, err)) return kFailed;
-    const bool saved = form == "text" ? WriteYktText(*doc, paths[1].c_str(), notifier)
-                                      : WriteYktBinary(*doc, paths[1].c_str(), notifier);
-    return saved ? kOk : kFailed;
+    if (!LoadAnyForCli(*doc, paths[0], notifier, err)) return kFailed;
+    return SaveAnyForCli(*doc, paths[1], form == "binary", ascii, notifier, err) ? kOk : kFailed;
 }
 
 }  // namespace torvel::cli

@@ -9,6 +9,7 @@
 #include "cli/cli.h"
 #include "cli/cli_load.h"
 #include "cli/cli_notifier.h"
+#include "cli/mesh_files.h"
 #include "cli/json_layout.h"
 #include "cli/option_parser.h"
 #include "files/ykt_files.h"
@@ -106,7 +107,7 @@ int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return kUsage;
     }
     auto doc = NewDocument();
-    if (!LoadForCli(*doc, path.c_str(), StderrNotifier(err), err)) return kFailed;
+    if (!LoadAnyForCli(*doc, path, StderrNotifier(err), err)) return kFailed;
     if (json) {
         out << JsonText(InfoJson(*doc)) << '\n';
     } else {
