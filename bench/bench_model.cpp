@@ -1,5 +1,11 @@
 #include "bench_model.h"
 
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "model/heap_array.h"
+
 #include <cstdio>
 #include <filesystem>
 
@@ -68,6 +74,20 @@ const std::string& TextFile() {
 const std::string& BinaryFile() {
     static const std::string path = WriteOnce(true);
     return path;
+}
+
+void ReadOnce(const std::string& path, size_t size) {
+    HeapArray<uint8_t> buffer;
+    buffer.resize(size);
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    size_t got = 0;
+    while (fd >= 0 && got < size) {
+        const ssize_t n = ::read(fd, buffer.data() + got, size - got);
+        if (n <= 0) break;
+        got += static_cast<size_t>(n);
+    }
+    if (fd >= 0) ::close(fd);
+    benchmark::DoNotOptimize(buffer.data());
 }
 
 }  // namespace torvel::bench

@@ -19,6 +19,10 @@ const std::string& BinaryFile();
 // fgets + sscanf reader following the same line rules, for comparison.
 bool BaselineReadYktText(Document& doc, const char* path);
 
+// One read() of the whole file into fresh memory: the baseline that a reader
+// doing nothing else would cost.
+void ReadOnce(const std::string& path, size_t size);
+
 // Peak resident kilobytes of this process so far (VmHWM).
 long PeakKilobytes();
 // Runs a copy of this program with one mode argument and reads the two

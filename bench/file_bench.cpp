@@ -71,19 +71,7 @@ BENCHMARK(BM_ReadBinary)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 void BM_ReadBinaryBaselineOneRead(benchmark::State& state) {
     const std::string& path = BinaryFile();
     const size_t size = static_cast<size_t>(FileSize(path));
-    for (auto _ : state) {
-        HeapArray<uint8_t> buffer;
-        buffer.resize(size);
-        const int fd = ::open(path.c_str(), O_RDONLY);
-        size_t got = 0;
-        while (got < size) {
-            const ssize_t n = ::read(fd, buffer.data() + got, size - got);
-            if (n <= 0) break;
-            got += static_cast<size_t>(n);
-        }
-        ::close(fd);
-        benchmark::DoNotOptimize(buffer.data());
-    }
+    for (auto _ : state) ReadOnce(path, size);
     state.SetBytesProcessed(state.iterations() * FileSize(path));
 }
 BENCHMARK(BM_ReadBinaryBaselineOneRead)->Unit(benchmark::kMillisecond)->MinTime(2.0);

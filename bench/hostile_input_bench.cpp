@@ -92,18 +92,7 @@ BENCHMARK(BM_LoadZeroRecords)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 void BM_LoadZeroRecordsBaselineOneRead(benchmark::State& state) {
     const std::string& path = ZeroRecordsFile();
     const size_t size = std::filesystem::file_size(path);
-    for (auto _ : state) {
-        std::vector<char> buffer(size);
-        const int fd = ::open(path.c_str(), O_RDONLY);
-        size_t got = 0;
-        while (got < size) {
-            const ssize_t n = ::read(fd, buffer.data() + got, size - got);
-            if (n <= 0) break;
-            got += static_cast<size_t>(n);
-        }
-        ::close(fd);
-        benchmark::DoNotOptimize(buffer.data());
-    }
+    for (auto _ : state) ReadOnce(path, size);
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(size));
 }
 BENCHMARK(BM_LoadZeroRecordsBaselineOneRead)->Unit(benchmark::kMillisecond)->MinTime(2.0);

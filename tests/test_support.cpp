@@ -68,6 +68,12 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+std::string AllProblems(const ReadReport& report) {
+    std::string all;
+    for (const auto& line : report.problems) all += line + "\n";
+    return all;
+}
+
 std::vector<uint8_t> Bytes(const std::string& text) {
     return {text.begin(), text.end()};
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -42,6 +43,15 @@ private:
 std::vector<uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> Bytes(const std::string& text);
+
+// Bit for bit equality of plain values (NaN payloads and -0 included).
+template <typename T>
+bool SameBits(const T& a, const T& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// Every line of a read report, for a failure message.
+std::string AllProblems(const ReadReport& report);
 
 std::string SamplePath(const std::string& name);
 

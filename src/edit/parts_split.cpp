@@ -96,27 +96,7 @@ void RenumberParents(Document& doc, int source, int added) {
 }  // namespace
 
 void RecomputePartsBounds(Document& doc, int k) {
-    const int32_t begin = doc.vertex_offset[k];
-    const int32_t end = doc.vertex_offset[k + 1];
-    if (begin < 0 || end <= begin || static_cast<size_t>(end) > doc.vertices.size()) {
-        // A parts without vertices has no box of its own: the empty one.
-        doc.corner_min[k] = doc.corner_max[k] = doc.center[k] = {0.0f, 0.0f, 0.0f};
-        return;
-    }
-    Vec3 lo = doc.vertices[static_cast<size_t>(begin)];
-    Vec3 hi = lo;
-    for (int32_t g = begin + 1; g < end; ++g) {
-        const Vec3& p = doc.vertices[static_cast<size_t>(g)];
-        if (p.x < lo.x) lo.x = p.x;
-        if (p.x > hi.x) hi.x = p.x;
-        if (p.y < lo.y) lo.y = p.y;
-        if (p.y > hi.y) hi.y = p.y;
-        if (p.z < lo.z) lo.z = p.z;
-        if (p.z > hi.z) hi.z = p.z;
-    }
-    doc.corner_min[k] = lo;
-    doc.corner_max[k] = hi;
-    doc.center[k] = {(hi.x + lo.x) / 2, (hi.y + lo.y) / 2, (hi.z + lo.z) / 2};
+    BoundsOf(doc, doc.vertex_offset[k], doc.vertex_offset[k + 1], doc.corner_min[k], doc.corner_max[k], doc.center[k]);
 }
 
 bool SplitParts(Document& doc, const Notifier& notifier) {

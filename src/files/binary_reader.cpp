@@ -460,8 +460,7 @@ bool ReadYktBinary(Document& doc, InputBytes& input, const Notifier& notifier, R
         good = ReadRecords(reader, input);
     } catch (const std::bad_alloc&) {
         good = false;
-        if (report != nullptr) report->out_of_memory = true;
-        Report(report, "メモリが不足しています");
+        ReportOutOfMemory(report);
     }
     if (good && !input.Good()) {
         good = false;

@@ -7,33 +7,6 @@
 
 namespace torvel {
 
-namespace {
-
-// The box of vertices [begin, end); the empty box at the origin when there
-// are none.
-void BoxOf(const Document& doc, int32_t begin, int32_t end, Vec3& lo, Vec3& hi) {
-    if (end <= begin) {
-        lo = hi = {0.0f, 0.0f, 0.0f};
-        return;
-    }
-    lo = hi = doc.vertices[static_cast<size_t>(begin)];
-    for (int32_t g = begin + 1; g < end; ++g) {
-        const Vec3& p = doc.vertices[static_cast<size_t>(g)];
-        if (p.x < lo.x) lo.x = p.x;
-        if (p.x > hi.x) hi.x = p.x;
-        if (p.y < lo.y) lo.y = p.y;
-        if (p.y > hi.y) hi.y = p.y;
-        if (p.z < lo.z) lo.z = p.z;
-        if (p.z > hi.z) hi.z = p.z;
-    }
-}
-
-Vec3 Middle(const Vec3& lo, const Vec3& hi) {
-    return {(hi.x + lo.x) / 2, (hi.y + lo.y) / 2, (hi.z + lo.z) / 2};
-}
-
-}  // namespace
-
 void StartMeshModel(Document& doc) {
     ResetDocument(doc);
     for (auto& p : doc.texture_map_param_p12) {
@@ -48,11 +21,10 @@ bool FinishMeshModel(Document& doc, ReadReport* report) {
         doc.total_vertex_count = doc.vertex_offset[P];
         doc.total_face_count = doc.face_offset[P];
         for (int i = 0; i < P; ++i) {
-            BoxOf(doc, doc.vertex_offset[i], doc.vertex_offset[i + 1], doc.corner_min[i], doc.corner_max[i]);
-            doc.center[i] = Middle(doc.corner_min[i], doc.corner_max[i]);
+            BoundsOf(doc, doc.vertex_offset[i], doc.vertex_offset[i + 1], doc.corner_min[i], doc.corner_max[i],
+                     doc.center[i]);
         }
-        BoxOf(doc, 0, doc.total_vertex_count, doc.total_corner_min, doc.total_corner_max);
-        doc.total_center = Middle(doc.total_corner_min, doc.total_corner_max);
+        BoundsOf(doc, 0, doc.total_vertex_count, doc.total_corner_min, doc.total_corner_max, doc.total_center);
     }
     if (!CheckModel(doc, report, {})) {
         ResetDocument(doc);

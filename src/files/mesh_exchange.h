@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,25 @@ void StartMeshModel(Document& doc);
 // and checks the result with CheckModel. On failure the Document is left
 // empty and the report says why.
 bool FinishMeshModel(Document& doc, ReadReport* report);
+
+// A mesh reader's frame: StartMeshModel, then read() (true when the file was
+// read), a lack of memory reported, and FinishMeshModel; the Document is
+// left empty whenever the read fails.
+template <typename Read>
+bool ReadMeshModel(Document& doc, ReadReport* report, Read read) {
+    StartMeshModel(doc);
+    bool good = false;
+    try {
+        good = read();
+    } catch (const std::bad_alloc&) {
+        ReportOutOfMemory(report);
+    }
+    if (!good) {
+        ResetDocument(doc);
+        return false;
+    }
+    return FinishMeshModel(doc, report);
+}
 
 // The unit normal of the triangle a, b, c wound counter-clockwise as seen
 // from the side it points to; 0 0 0 for a degenerate triangle.

@@ -422,20 +422,7 @@ void WriteFaces(const Document& doc, OutputFile& out, bool ascii) {
 }  // namespace
 
 bool ReadPly(Document& doc, std::span<const uint8_t> bytes, ReadReport* report) {
-    StartMeshModel(doc);
-    bool read = false;
-    try {
-        read = PlyReader(bytes, doc, report).Read();
-    } catch (const std::bad_alloc&) {
-        read = false;
-        if (report != nullptr) report->out_of_memory = true;
-        Report(report, "メモリが不足しています");
-    }
-    if (!read) {
-        ResetDocument(doc);
-        return false;
-    }
-    return FinishMeshModel(doc, report);
+    return ReadMeshModel(doc, report, [&] { return PlyReader(bytes, doc, report).Read(); });
 }
 
 bool WritePly(Document& doc, const char* path, bool ascii, const Notifier& notifier,

@@ -38,4 +38,11 @@ inline void Report(ReadReport* report, std::string text) {
     if (report != nullptr) report->Add(std::move(text));
 }
 
+// A reader ran out of memory, at the place given (empty when it has none).
+inline void ReportOutOfMemory(ReadReport* report, const std::string& place = {}) {
+    if (report == nullptr) return;
+    report->out_of_memory = true;
+    report->Add(place + "メモリが不足しています");
+}
+
 }  // namespace torvel

@@ -296,28 +296,16 @@ void WriteBinary(const Document& doc, OutputFile& out, uint32_t count) {
 }  // namespace
 
 bool ReadStl(Document& doc, std::span<const uint8_t> bytes, ReadReport* report) {
-    StartMeshModel(doc);
-    bool read = false;
-    try {
+    return ReadMeshModel(doc, report, [&] {
         if (bytes.empty()) {
             Report(report, "ファイルが空です");
-        } else if (HasBinarySize(bytes)) {
-            read = ReadBinary(doc, bytes, report);
-        } else if (StartsWithSolid(bytes)) {
-            read = ReadAscii(doc, bytes, report);
-        } else {
-            Report(report, BinarySizeProblem(bytes));
+            return false;
         }
-    } catch (const std::bad_alloc&) {
-        read = false;
-        if (report != nullptr) report->out_of_memory = true;
-        Report(report, "メモリが不足しています");
-    }
-    if (!read) {
-        ResetDocument(doc);
+        if (HasBinarySize(bytes)) return ReadBinary(doc, bytes, report);
+        if (StartsWithSolid(bytes)) return ReadAscii(doc, bytes, report);
+        Report(report, BinarySizeProblem(bytes));
         return false;
-    }
-    return FinishMeshModel(doc, report);
+    });
 }
 
 bool WriteStl(Document& doc, const char* path, bool ascii, const Notifier& notifier,

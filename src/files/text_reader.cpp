@@ -584,8 +584,7 @@ bool ReadYktText(Document& doc, InputBytes& input, const Notifier& notifier, Rea
         }
     } catch (const std::bad_alloc&) {
         r.failed = true;
-        if (report != nullptr) report->out_of_memory = true;
-        Report(report, r.Place(r.line) + "メモリが不足しています");
+        ReportOutOfMemory(report, r.Place(r.line));
     }
     if (!r.failed && !input.Good()) {
         r.failed = true;

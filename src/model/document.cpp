@@ -111,4 +111,22 @@ void AllocateFaceArray(Document& doc, int32_t f) {
     doc.faces.resize(count);
 }
 
+void BoundsOf(const Document& doc, int32_t begin, int32_t end, Vec3& lo, Vec3& hi, Vec3& center) {
+    if (begin < 0 || end <= begin || static_cast<size_t>(end) > doc.vertices.size()) {
+        lo = hi = center = {0.0f, 0.0f, 0.0f};
+        return;
+    }
+    lo = hi = doc.vertices[static_cast<size_t>(begin)];
+    for (int32_t g = begin + 1; g < end; ++g) {
+        const Vec3& p = doc.vertices[static_cast<size_t>(g)];
+        if (p.x < lo.x) lo.x = p.x;
+        if (p.x > hi.x) hi.x = p.x;
+        if (p.y < lo.y) lo.y = p.y;
+        if (p.y > hi.y) hi.y = p.y;
+        if (p.z < lo.z) lo.z = p.z;
+        if (p.z > hi.z) hi.z = p.z;
+    }
+    center = {(hi.x + lo.x) / 2, (hi.y + lo.y) / 2, (hi.z + lo.z) / 2};
+}
+
 }  // namespace torvel

@@ -197,6 +197,11 @@ void ReleaseSnapshot(UndoSnapshot& snapshot);
 
 // (Re)creates the seven vertex arrays with n zero-filled entries.
 void AllocateVertexArrays(Document& doc, int32_t n);
+
+// The box of the vertices [begin, end) and its centre (the middle of each
+// axis, in single precision); the empty box at the origin when the range is
+// empty or lies outside the array.
+void BoundsOf(const Document& doc, int32_t begin, int32_t end, Vec3& lo, Vec3& hi, Vec3& center);
 // (Re)creates the face array with f zero-filled entries.
 void AllocateFaceArray(Document& doc, int32_t f);
 

@@ -15,19 +15,10 @@
 namespace torvel {
 namespace {
 
+using test::AllProblems;
 using test::Recorder;
+using test::SameBits;
 using test::TempFolder;
-
-template <typename T>
-bool SameBits(const T& a, const T& b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-std::string AllProblems(const ReadReport& report) {
-    std::string all;
-    for (const auto& line : report.problems) all += line + "\n";
-    return all;
-}
 
 TEST(PlyFormat, SamplesComeBackWithEveryVertexValueAndTheirTriangles) {
     TempFolder folder;

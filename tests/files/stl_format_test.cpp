@@ -15,18 +15,10 @@
 namespace torvel {
 namespace {
 
+using test::AllProblems;
 using test::Recorder;
+using test::SameBits;
 using test::TempFolder;
-
-bool SameBits(const Vec3& a, const Vec3& b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-std::string AllProblems(const ReadReport& report) {
-    std::string all;
-    for (const auto& line : report.problems) all += line + "\n";
-    return all;
-}
 
 TEST(StlFormat, SamplesComeBackAsTrianglesWithTheirPositionsAndFacetNormals) {
     TempFolder folder;
