@@ -3,6 +3,7 @@
 #include <new>
 
 #include "model/message_texts.h"
+#include "torvel_version.h"
 
 namespace torvel::cli {
 
@@ -18,7 +19,8 @@ constexpr char kUsageText[] =
     "  edit INPUT OUTPUT 操作...             選択と編集を行って保存します\n"
     "  check MODEL                          ファイルの問題を場所とともにすべて表示します\n"
     "\n"
-    "各コマンドの詳しい説明: torvel-cli <コマンド> --help\n";
+    "各コマンドの詳しい説明: torvel-cli <コマンド> --help\n"
+    "バージョンの表示: torvel-cli --version\n";
 
 int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.empty()) {
@@ -29,6 +31,10 @@ int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (command == "--help" || command == "-h" || command == "help") {
         out << kUsageText;
+        return kOk;
+    }
+    if (command == "--version") {
+        out << "torvel-cli " TORVEL_VERSION "\n";
         return kOk;
     }
     if (command == "info") return RunInfo(rest, out, err);

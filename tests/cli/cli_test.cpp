@@ -8,6 +8,7 @@
 #include "cli/cli.h"
 #include "cli/cli_run.h"
 #include "test_support.h"
+#include "torvel_version.h"
 
 namespace torvel {
 namespace {
@@ -93,6 +94,17 @@ TEST(CliInfo, FailuresGiveTheEditorsMessageAndAStatus) {
     EXPECT_EQ(usage.status, cli::kUsage);
     EXPECT_EQ(Cli({"info", "--help"}).status, cli::kOk);
     EXPECT_EQ(Cli({"frobnicate"}).status, cli::kUsage);
+}
+
+// The packages and the installer test read this line to find the version.
+TEST(CliVersion, PrintsTheProjectVersionOnOneLine) {
+    const CliRun r = Cli({"--version"});
+    EXPECT_EQ(r.status, cli::kOk);
+    EXPECT_EQ(r.out, "torvel-cli " TORVEL_VERSION "\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(std::string(TORVEL_VERSION), std::to_string(TORVEL_VERSION_MAJOR) + "." +
+                                               std::to_string(TORVEL_VERSION_MINOR) + "." +
+                                               std::to_string(TORVEL_VERSION_PATCH));
 }
 
 TEST(CliConvert, ConvertsBothWaysAndKeepsTheModel) {
