@@ -16,10 +16,27 @@
 #
 # Every child gets 8>&-, so that none of them keeps the prefix's lock after
 # the script has ended.
+#
+# TORVEL_BUILD_DIR names another Windows build folder than build/windows (a
+# relative one from the top of the checkout); it is configured with the
+# MinGW-w64 toolchain when it has no build yet, and the prefix lives in it.
+# TORVEL_NATIVE_BUILD_DIR does the same for build/native, where torvel-cli is.
 
 editor_root=$(CDPATH='' cd -- "$(dirname -- "$0")/.." && pwd -P)
-editor_helper_exe="$editor_root/build/windows/remote-view.exe"
-editor_prefix="$editor_root/build/windows/screenshot-prefix"
+case ${TORVEL_BUILD_DIR:-} in
+    "") editor_build_dir="$editor_root/build/windows" ;;
+    /*) editor_build_dir=$TORVEL_BUILD_DIR ;;
+    *) editor_build_dir="$editor_root/$TORVEL_BUILD_DIR" ;;
+esac
+case ${TORVEL_NATIVE_BUILD_DIR:-} in
+    "") editor_native_dir="$editor_root/build/native" ;;
+    /*) editor_native_dir=$TORVEL_NATIVE_BUILD_DIR ;;
+    *) editor_native_dir="$editor_root/$TORVEL_NATIVE_BUILD_DIR" ;;
+esac
+editor_cli="$editor_native_dir/torvel-cli"
+editor_exe="$editor_build_dir/torvel.exe"
+editor_helper_exe="$editor_build_dir/remote-view.exe"
+editor_prefix="$editor_build_dir/screenshot-prefix"
 editor_screen_w=1280
 editor_screen_h=1024
 editor_work=""
@@ -45,13 +62,31 @@ editor_build() {
     (cd "$editor_root" && scripts/setup >/dev/null)
     command -v python3 >/dev/null 2>&1 || editor_fail "python3 is needed to capture the screen (apt-get install python3)"
     editor_log=$(mktemp "${TMPDIR:-/tmp}/editor-build.XXXXXX")
-    if ! (cd "$editor_root" && cmake --preset windows &&
-          cmake --build --preset windows -j "$editor_jobs" --target torvel torvel_help remote-view) >"$editor_log" 2>&1; then
+    if [ -z "${TORVEL_BUILD_DIR:-}" ]; then
+        set -- --preset windows
+    else
+        set -- -S "$editor_root" -B "$editor_build_dir" -G Ninja \
+            -DCMAKE_TOOLCHAIN_FILE="$editor_root/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release
+    fi
+    if ! (cd "$editor_root" && cmake "$@" &&
+          cmake --build "$editor_build_dir" -j "$editor_jobs" --target torvel torvel_help remote-view) >"$editor_log" 2>&1; then
         cat "$editor_log" >&2
         rm -f "$editor_log"
         editor_fail "the Windows build failed"
     fi
     rm -f "$editor_log"
+}
+
+# torvel-cli of the native build, built when it is missing.
+editor_build_cli() {
+    [ ! -x "$editor_cli" ] || return 0
+    if [ -z "${TORVEL_NATIVE_BUILD_DIR:-}" ]; then
+        set -- --preset native
+    else
+        set -- -S "$editor_root" -B "$editor_native_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release
+    fi
+    (cd "$editor_root" && cmake "$@" >/dev/null &&
+        cmake --build "$editor_native_dir" -j 1 --target torvel-cli >/dev/null) || editor_fail "cannot build torvel-cli"
 }
 
 editor_cleanup() {
@@ -107,7 +142,7 @@ editor_start_x() {
 }
 
 editor_start() {
-    "$editor_root/scripts/wine-run" "$editor_prefix" "$editor_root/build/windows/torvel.exe" "$1" \
+    "$editor_root/scripts/wine-run" "$editor_prefix" "$editor_exe" "$1" \
         >"$editor_work/torvel.log" 2>&1 8>&- &
     editor_pid=$!
 }
