@@ -47,24 +47,31 @@ TempFolder::~TempFolder() {
 }
 
 std::string TempFolder::Path(const std::string& name) const {
-    return (dir_ / name).string();
+    return Utf8Text(FilePath(dir_ / FilePath(name).native));
 }
 
 std::vector<std::string> TempFolder::Entries() const {
     std::vector<std::string> out;
     for (const auto& e : std::filesystem::directory_iterator(dir_)) {
-        out.push_back(e.path().filename().string());
+        out.push_back(Utf8Text(FilePath(e.path().filename())));
     }
     return out;
 }
 
+const std::vector<std::string>& UnusualPathNames() {
+    static const std::vector<std::string> names = {
+        "café.ykt", "Straße/modell.ykt", "한국어/모델.ykt", "😀 model.ykt", "ソフト/表.ykt",
+    };
+    return names;
+}
+
 std::vector<uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(FilePath(path).native, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary);
+    std::ofstream out(FilePath(path).native, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 

@@ -32,7 +32,8 @@ class TempFolder {
 public:
     TempFolder();
     ~TempFolder();
-    // A path in the folder, as the platform's file functions take it.
+    // A path in the folder as UTF-8 text (name in UTF-8 too), which the
+    // file functions take on every platform.
     std::string Path(const std::string& name) const;
     std::vector<std::string> Entries() const;
 
@@ -54,6 +55,12 @@ bool SameBits(const T& a, const T& b) {
 std::string AllProblems(const ReadReport& report);
 
 std::string SamplePath(const std::string& name);
+
+// Model file names beyond ASCII, in UTF-8, some in a folder of their own:
+// characters outside code page 932 (é, ß, Hangul, an emoji beyond 16 bits)
+// and Japanese ones inside it, among them "ソ" and "表", whose second byte
+// in code page 932 is the backslash.
+const std::vector<std::string>& UnusualPathNames();
 
 // Reads text or binary bytes through the memory readers.
 bool ReadText(Document& doc, const std::string& text, Recorder* recorder = nullptr);

@@ -3,11 +3,10 @@
 
 #include <windows.h>
 #include <htmlhelp.h>
-
-#include <cstdlib>
-#include <cstring>
+#include <shellapi.h>
 
 #include "app/fatal_fault.h"
+#include "app/hand_over.h"
 #include "app/main_window.h"
 #include "app/shell.h"
 #include "app/view_window.h"
@@ -17,26 +16,24 @@ namespace torvel::app {
 
 namespace {
 
-int HandOver(HWND running, int argc, char** argv) {
+int HandOver(HWND running, int argc, wchar_t** argv) {
     SetForegroundWindow(running);
-    if (argc > 1) {
-        COPYDATASTRUCT data{};
-        data.dwData = 0;
-        data.cbData = static_cast<DWORD>(std::strlen(argv[1]) + 1);
-        data.lpData = argv[1];
-        // Synchronous: the running instance has loaded the file when this returns.
-        SendMessageA(running, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
-    }
+    if (argc > 1) SendHandOver(running, argv[1]);
     return 0;
 }
 
 int Run(HINSTANCE instance) {
     InstallFatalFaultHandler();
-    if (HWND running = FindWindowW(kMainWindowClass, kMainWindowTitle)) return HandOver(running, __argc, __argv);
+    // The arguments as Windows holds them, so that any path arrives whole;
+    // they live for the whole run.
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argv == nullptr) argc = 0;
+    if (HWND running = FindWindowW(kMainWindowClass, kMainWindowTitle)) return HandOver(running, argc, argv);
     Shell& s = TheShell();
     s.instance = instance;
-    s.argc = __argc;
-    s.argv = __argv;
+    s.argc = argc;
+    s.argv = argv;
     RegisterViewWindowClass(instance);
     RegisterMainWindowClass(instance);
     s.menu = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAIN_MENU));

@@ -6,13 +6,17 @@
 #include <commctrl.h>
 #include <htmlhelp.h>
 #include <shellapi.h>
+
+#include <string>
 #include "app/gdiplus.h"
 
 #include "app/commands.h"
 #include "app/controls.h"
+#include "app/hand_over.h"
 #include "app/model_io.h"
 #include "app/shell.h"
 #include "app/view_window.h"
+#include "app/wide_text.h"
 #include "resources/resource_ids.h"
 
 namespace torvel::app {
@@ -38,7 +42,7 @@ void OnSize(HWND hwnd) {
     LayoutMainWindow(hwnd);
     if (ModelShown(*s.doc)) Redraw();
     if (s.argc > 1) {
-        const char* path = s.argv[1];
+        const FilePath path = PathFromWide(s.argv[1]);
         s.argc = 0;  // once only
         LoadModel(path);
     }
@@ -55,10 +59,21 @@ void OnClose(HWND hwnd) {
 }
 
 void OnDropFiles(HDROP drop) {
-    char path[MAX_PATH] = {};
-    // Only the first of the dropped files is opened.
-    if (DragQueryFileA(drop, 0, path, MAX_PATH) > 0) LoadModel(path);
+    // Only the first of the dropped files is opened, whatever its length.
+    std::wstring path(DragQueryFileW(drop, 0, nullptr, 0) + 1, L'\0');
+    path.resize(DragQueryFileW(drop, 0, path.data(), static_cast<UINT>(path.size())));
     DragFinish(drop);
+    if (!path.empty()) LoadModel(PathFromWide(path));
+}
+
+// Either hand-over record; only the UTF-16 one is answered, so that its
+// sender knows it need not send the ANSI one.
+LRESULT OnCopyData(const COPYDATASTRUCT* data) {
+    FilePath path;
+    const HandOverRecord record = ReadHandOver(data, path);
+    if (record == HandOverRecord::None) return 0;
+    LoadModel(path);
+    return record == HandOverRecord::Wide ? kHandOverTaken : 0;
 }
 
 LRESULT OnNotify(HWND hwnd, NMHDR* header, WPARAM wparam, LPARAM lparam) {
@@ -94,16 +109,8 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
     case WM_CLOSE:
         OnClose(hwnd);
         return 0;
-    case WM_COPYDATA: {
-        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
-        // The hand-over carries a zero-terminated ANSI path; a record
-        // without its terminating zero is not read past its end.
-        if (data != nullptr && data->lpData != nullptr && data->cbData > 0 &&
-            static_cast<const char*>(data->lpData)[data->cbData - 1] == '\0') {
-            LoadModel(static_cast<const char*>(data->lpData));
-        }
-        return 0;
-    }
+    case WM_COPYDATA:
+        return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lparam));
     case WM_DROPFILES:
         OnDropFiles(reinterpret_cast<HDROP>(wparam));
         return 0;

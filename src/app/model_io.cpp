@@ -2,7 +2,6 @@
 
 #include <commdlg.h>
 
-#include <cstring>
 #include <string>
 
 #include "app/commands.h"
@@ -29,18 +28,8 @@ void FillPartsList() {
     SendMessageW(s.parts_list, LB_SETCURSEL, 0, 0);
 }
 
-// A wide path from the dialogs, as the ANSI path the file functions take.
-std::string AnsiFromWide(const wchar_t* text) {
-    const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 1) return {};
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, -1, out.data(), n, nullptr, nullptr);
-    out.resize(static_cast<size_t>(n - 1));
-    return out;
-}
-
 // The core's loading rule, then the window follows the Document.
-bool LoadAndShowModel(const char* path) {
+bool LoadAndShowModel(const FilePath& path) {
     Shell& s = TheShell();
     const bool loaded = LoadModelFile(*s.doc, path, ShellNotifier());
     if (!loaded) {
@@ -65,7 +54,7 @@ bool LoadAndShowModel(const char* path) {
 
 }  // namespace
 
-bool LoadModel(const char* path) {
+bool LoadModel(const FilePath& path) {
     bool loaded = false;
     RunUnlessOutOfMemory([&] { loaded = LoadAndShowModel(path); });
     return loaded;
@@ -81,18 +70,18 @@ void OpenModelDialog(HWND owner) {
     ofn.lpstrFile = path;
     ofn.nMaxFile = MAX_PATH;
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (GetOpenFileNameW(&ofn)) LoadModel(AnsiFromWide(path).c_str());
+    if (GetOpenFileNameW(&ofn)) LoadModel(PathFromWide(path));
 }
 
 bool SaveModelAs() {
     Shell& s = TheShell();
     Document& doc = *s.doc;
-    std::string proposed = doc.file_name;
-    const size_t dot = proposed.rfind('.');
-    proposed = (dot == std::string::npos ? proposed : proposed.substr(0, dot)) + ".ykt";
-    std::wstring initial = WideFromAnsi(proposed.c_str());
+    // The name of the last load or save, as the user typed or chose it.
+    std::wstring proposed = WideFromPath(doc.file_name);
+    const size_t dot = proposed.rfind(L'.');
+    proposed = (dot == std::wstring::npos ? proposed : proposed.substr(0, dot)) + L".ykt";
     wchar_t path[MAX_PATH] = {};
-    initial.copy(path, MAX_PATH - 1);
+    proposed.copy(path, MAX_PATH - 1);
 
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
@@ -104,16 +93,14 @@ bool SaveModelAs() {
     ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
     if (!GetSaveFileNameW(&ofn)) return false;
 
-    std::string chosen = AnsiFromWide(path);
-    if (chosen.find('.') == std::string::npos) chosen += ".ykt";
+    std::wstring name = path;
+    if (name.find(L'.') == std::wstring::npos) name += L".ykt";
+    const FilePath chosen = PathFromWide(name);
     const bool binary = ofn.nFilterIndex == 2;
     doc.binary_form = binary;
     const Notifier notifier = ShellNotifier();
-    const bool saved = binary ? WriteYktBinary(doc, chosen.c_str(), notifier) : WriteYktText(doc, chosen.c_str(), notifier);
-    if (saved) {
-        std::memset(doc.file_name, 0, kFileNameSize);
-        chosen.copy(doc.file_name, kFileNameSize - 1);
-    }
+    const bool saved = binary ? WriteYktBinary(doc, chosen, notifier) : WriteYktText(doc, chosen, notifier);
+    if (saved) doc.file_name = chosen;
     return saved;
 }
 

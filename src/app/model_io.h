@@ -4,9 +4,11 @@
 
 #include <windows.h>
 
+#include "platform/file_path.h"
+
 namespace torvel::app {
 
-bool LoadModel(const char* path);
+bool LoadModel(const FilePath& path);
 void OpenModelDialog(HWND owner);
 bool SaveModelAs();
 

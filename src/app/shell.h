@@ -34,9 +34,10 @@ struct Shell {
     ULONG_PTR gdiplus_token = 0;
     DWORD help_cookie = 0;
 
-    // The command line's model path, loaded once on the first size message.
+    // The command line's model path, loaded once on the first size message;
+    // the arguments in UTF-16, as Windows gives them.
     int argc = 0;
-    char** argv = nullptr;
+    wchar_t** argv = nullptr;
 
     std::unique_ptr<Document> doc = NewDocument();
     ViewState view_state;

@@ -27,4 +27,12 @@ std::wstring WideFromAnsi(const char* text) {
     return Convert(CP_ACP, text, static_cast<int>(std::strlen(text)));
 }
 
+FilePath PathFromWide(const std::wstring& path) {
+    return FilePath(std::filesystem::path(path));
+}
+
+const std::wstring& WideFromPath(const FilePath& path) {
+    return path.native.native();
+}
+
 }  // namespace torvel::app

@@ -37,7 +37,7 @@ const char* YesNo(bool b) {
 }
 
 void PrintText(const Document& doc, std::ostream& out) {
-    out << "ファイル: " << doc.file_name << '\n'
+    out << "ファイル: " << Utf8Text(doc.file_name) << '\n'
         << "形式: " << (doc.binary_form ? "バイナリ" : "テキスト") << '\n'
         << "バージョン: " << doc.version << '\n'
         << "パーツ数: " << doc.parts_count << '\n'
@@ -72,7 +72,7 @@ nlohmann::ordered_json InfoJson(const Document& doc) {
                          {"corner_min", JsonVec(doc.corner_min[i])},
                          {"corner_max", JsonVec(doc.corner_max[i])}});
     }
-    return {{"file", doc.file_name},
+    return {{"file", Utf8Text(doc.file_name)},
             {"form", doc.binary_form ? "binary" : "text"},
             {"version", doc.version},
             {"parts_count", doc.parts_count},

@@ -16,7 +16,7 @@ inline void PrintReport(const ReadReport& report, std::ostream& err) {
     if (report.omitted > 0) err << "  ほかに " << report.omitted << " 件\n";
 }
 
-inline bool LoadForCli(Document& doc, const char* path, const Notifier& notifier, std::ostream& err) {
+inline bool LoadForCli(Document& doc, const FilePath& path, const Notifier& notifier, std::ostream& err) {
     ReadReport report;
     const bool loaded = LoadModelFile(doc, path, notifier, &report);
     if (!loaded || report.truncated) PrintReport(report, err);

@@ -443,7 +443,7 @@ bool ReadRecords(BinaryReader& reader, InputBytes& in) {
 
 }  // namespace
 
-bool ReadYktBinary(Document& doc, const char* path, const Notifier& notifier, ReadReport* report) {
+bool ReadYktBinary(Document& doc, const FilePath& path, const Notifier& notifier, ReadReport* report) {
     return ReadModelAt(doc, path, report, [&](InputBytes& input) { return ReadYktBinary(doc, input, notifier, report); });
 }
 

@@ -44,7 +44,7 @@ bool FitsRecordSizes(const Document& doc) {
 
 }  // namespace
 
-bool WriteYktBinary(Document& doc, const char* path, const Notifier& notifier,
+bool WriteYktBinary(Document& doc, const FilePath& path, const Notifier& notifier,
                     const OutputOps& ops) {
     if (!FitsRecordSizes(doc)) {
         ShowMessage(notifier, MessageId::CannotSaveFile);

@@ -18,7 +18,7 @@ InputBytes InputBytes::FromMemory(std::span<const uint8_t> bytes) {
     return in;
 }
 
-InputBytes InputBytes::FromFile(const char* path, FileReadStatus& status) {
+InputBytes InputBytes::FromFile(const FilePath& path, FileReadStatus& status) {
     InputBytes in;
     status = OpenRegularFile(path, in.file_);
     if (status != FileReadStatus::Ok) return in;

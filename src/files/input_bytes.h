@@ -20,7 +20,7 @@ public:
     // A buffer that outlives the reader.
     static InputBytes FromMemory(std::span<const uint8_t> bytes);
     // Opens a regular file; status says why not, and ok() is false then.
-    static InputBytes FromFile(const char* path, FileReadStatus& status);
+    static InputBytes FromFile(const FilePath& path, FileReadStatus& status);
 
     InputBytes(InputBytes&& other) noexcept;
     InputBytes& operator=(InputBytes&&) = delete;

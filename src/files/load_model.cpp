@@ -9,20 +9,16 @@ namespace torvel {
 
 namespace {
 
-bool EqualsIgnoringCase(const char* text, const char* lower) {
+// Compared in the path's own units (UTF-16 on Windows), so that no
+// conversion can turn another character into one of these letters.
+template <typename Char>
+bool EqualsIgnoringCase(const Char* text, const char* lower) {
     for (; *lower != '\0'; ++text, ++lower) {
-        if (*text == '\0') return false;
-        const char ch = (*text >= 'A' && *text <= 'Z') ? static_cast<char>(*text + 32) : *text;
-        if (ch != *lower) return false;
+        if (*text == 0) return false;
+        const Char ch = (*text >= 'A' && *text <= 'Z') ? static_cast<Char>(*text + 32) : *text;
+        if (ch != static_cast<Char>(*lower)) return false;
     }
-    return *text == '\0';
-}
-
-void CopyPath(char* dst, const char* path) {
-    const size_t n = std::strlen(path);
-    const size_t kept = n < kFileNameSize - 1 ? n : kFileNameSize - 1;
-    std::memcpy(dst, path, kept);
-    dst[kept] = '\0';
+    return *text == 0;
 }
 
 // Parts and units share the parent table of 256 entries. A model that fills
@@ -82,12 +78,13 @@ bool FinishLoad(Document& doc, bool read, ReadReport& report, const Notifier& no
 
 }  // namespace
 
-bool HasYktExtension(const char* path) {
-    const char* dot = std::strrchr(path, '.');
-    return dot != nullptr && EqualsIgnoringCase(dot + 1, "ykt");
+bool HasYktExtension(const FilePath& path) {
+    const auto& text = path.native.native();
+    const size_t dot = text.rfind('.');
+    return dot != text.npos && EqualsIgnoringCase(text.c_str() + dot + 1, "ykt");
 }
 
-bool LoadModelFile(Document& doc, const char* path, const Notifier& notifier, ReadReport* report) {
+bool LoadModelFile(Document& doc, const FilePath& path, const Notifier& notifier, ReadReport* report) {
     ReadReport own;
     ReadReport& r = report != nullptr ? *report : own;
     doc.binary_form = false;
@@ -101,7 +98,7 @@ bool LoadModelFile(Document& doc, const char* path, const Notifier& notifier, Re
     }
     ResetDocument(doc);
     const bool read = ReadEitherForm(doc, [&] { return OpenModelInput(path, &r); }, notifier, r);
-    if (read) CopyPath(doc.file_name, path);
+    if (read) doc.file_name = path;
     return FinishLoad(doc, read, r, notifier);
 }
 

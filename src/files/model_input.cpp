@@ -2,7 +2,7 @@
 
 namespace torvel {
 
-InputBytes OpenModelInput(const char* path, ReadReport* report) {
+InputBytes OpenModelInput(const FilePath& path, ReadReport* report) {
     FileReadStatus status = FileReadStatus::Ok;
     InputBytes input = InputBytes::FromFile(path, status);
     switch (status) {

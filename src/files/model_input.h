@@ -10,12 +10,12 @@ namespace torvel {
 
 // ok() is false when the path is not a regular file or cannot be opened;
 // the reason goes to the report.
-InputBytes OpenModelInput(const char* path, ReadReport* report);
+InputBytes OpenModelInput(const FilePath& path, ReadReport* report);
 
 // A reader's entry for a path: the Document is reset first, also when the
 // file cannot be opened; read takes the opened input.
 template <typename Read>
-bool ReadModelAt(Document& doc, const char* path, ReadReport* report, Read read) {
+bool ReadModelAt(Document& doc, const FilePath& path, ReadReport* report, Read read) {
     ResetDocument(doc);
     InputBytes input = OpenModelInput(path, report);
     return input.ok() && read(input);

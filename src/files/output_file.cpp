@@ -35,7 +35,7 @@ MessageId OutputFailureMessage(OutputError error) {
     return error == OutputError::Create ? MessageId::CannotCreateFile : MessageId::CannotSaveFile;
 }
 
-OutputFile::OutputFile(const char* target, const OutputOps& ops) : ops_(ops) {
+OutputFile::OutputFile(const FilePath& target, const OutputOps& ops) : ops_(ops) {
     // The buffer even when nothing was created, so that writing into a
     // failed file stays harmless.
     buffer_.resize(kBufferSize);
@@ -43,14 +43,14 @@ OutputFile::OutputFile(const char* target, const OutputOps& ops) : ops_(ops) {
         error_ = OutputError::Refused;
         return;
     }
-    file_ = ops_.create_temp(file_path_.c_str(), temp_);
+    file_ = ops_.create_temp(file_path_, temp_);
     if (file_ == nullptr) error_ = OutputError::Create;
 }
 
 OutputFile::~OutputFile() {
     if (committed_) return;
     if (file_ != nullptr) ops_.close(file_);
-    if (!temp_.empty()) ops_.remove(temp_.c_str());
+    if (!temp_.empty()) ops_.remove(temp_);
 }
 
 void OutputFile::Drain() {
@@ -80,14 +80,14 @@ bool OutputFile::Commit() {
     // An unnamed file gets its name while still open (it can only be named
     // through its handle), and is closed before it replaces anything, so
     // that a failing close leaves the old file in place.
-    good = good && ops_.name_temp(file_, file_path_.c_str(), temp_);
+    good = good && ops_.name_temp(file_, file_path_, temp_);
     std::FILE* f = file_;
     file_ = nullptr;
     good = ops_.close(f) == 0 && good;
-    good = good && ops_.replace(temp_.c_str(), file_path_.c_str());
+    good = good && ops_.replace(temp_, file_path_);
     if (!good) {
-        if (!temp_.empty()) ops_.remove(temp_.c_str());
-        temp_.clear();
+        if (!temp_.empty()) ops_.remove(temp_);
+        temp_ = FilePath();
         error_ = OutputError::Write;
         return false;
     }

@@ -12,26 +12,27 @@
 #include <vector>
 
 #include "model/notifier.h"
+#include "platform/file_path.h"
 
 namespace torvel {
 
 struct OutputOps {
     // Finds the file a save to target replaces (links followed) in file;
     // false when target must not be replaced (not a regular file).
-    bool (*resolve)(const char* target, std::string& file);
+    bool (*resolve)(const FilePath& target, FilePath& file);
     // Creates a new, empty file beside file and returns it open for binary
     // writing, with its name in temp_path (left empty for a file without a
     // name); nullptr on failure.
-    std::FILE* (*create_temp)(const char* file, std::string& temp_path);
+    std::FILE* (*create_temp)(const FilePath& file, FilePath& temp_path);
     // Returns the number of bytes written.
     size_t (*write)(const void* data, size_t size, std::FILE* temp);
     int (*flush)(std::FILE* temp);   // 0 on success
     // Gives a temporary file without a name one beside file, in temp_path.
-    bool (*name_temp)(std::FILE* temp, const char* file, std::string& temp_path);
+    bool (*name_temp)(std::FILE* temp, const FilePath& file, FilePath& temp_path);
     int (*close)(std::FILE* temp);   // 0 on success
     // Moves temp over file, replacing file if it exists.
-    bool (*replace)(const char* temp, const char* file);
-    void (*remove)(const char* path);
+    bool (*replace)(const FilePath& temp, const FilePath& file);
+    void (*remove)(const FilePath& path);
 };
 
 const OutputOps& DefaultOutputOps();
@@ -49,7 +50,7 @@ MessageId OutputFailureMessage(OutputError error);
 
 class OutputFile {
 public:
-    OutputFile(const char* target, const OutputOps& ops);
+    OutputFile(const FilePath& target, const OutputOps& ops);
     ~OutputFile();  // an uncommitted file is removed
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -89,8 +90,8 @@ private:
     void Drain();
 
     const OutputOps& ops_;
-    std::string file_path_;  // the file replaced: the target, links followed
-    std::string temp_;       // empty while the temporary file has no name
+    FilePath file_path_;  // the file replaced: the target, links followed
+    FilePath temp_;       // empty while the temporary file has no name
     std::FILE* file_ = nullptr;
     OutputError error_ = OutputError::None;
     bool failed_ = false;

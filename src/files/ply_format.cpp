@@ -425,7 +425,7 @@ bool ReadPly(Document& doc, std::span<const uint8_t> bytes, ReadReport* report) 
     return ReadMeshModel(doc, report, [&] { return PlyReader(bytes, doc, report).Read(); });
 }
 
-bool WritePly(Document& doc, const char* path, bool ascii, const Notifier& notifier,
+bool WritePly(Document& doc, const FilePath& path, bool ascii, const Notifier& notifier,
               std::vector<std::string>& notes, const OutputOps& ops) {
     const int64_t triangles = IsSoundModel(doc) ? TriangleCount(doc) : -1;
     if (triangles < 0 || triangles > kMaxElementCount) {

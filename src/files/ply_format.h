@@ -45,7 +45,7 @@ bool ReadPly(Document& doc, std::span<const uint8_t> bytes, ReadReport* report);
 // Writes the binary little-endian form, or the ASCII form. notes gets one
 // line for each kind of data the file could not hold. A model that is not
 // sound is refused.
-bool WritePly(Document& doc, const char* path, bool ascii, const Notifier& notifier,
+bool WritePly(Document& doc, const FilePath& path, bool ascii, const Notifier& notifier,
               std::vector<std::string>& notes, const OutputOps& ops = DefaultOutputOps());
 
 }  // namespace torvel

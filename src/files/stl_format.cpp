@@ -308,7 +308,7 @@ bool ReadStl(Document& doc, std::span<const uint8_t> bytes, ReadReport* report) 
     });
 }
 
-bool WriteStl(Document& doc, const char* path, bool ascii, const Notifier& notifier,
+bool WriteStl(Document& doc, const FilePath& path, bool ascii, const Notifier& notifier,
               std::vector<std::string>& notes, const OutputOps& ops) {
     const int64_t triangles = IsSoundModel(doc) ? TriangleCount(doc) : -1;
     if (triangles < 0 || triangles > int64_t{UINT32_MAX}) {

@@ -39,7 +39,7 @@ bool ReadStl(Document& doc, std::span<const uint8_t> bytes, ReadReport* report);
 
 // Writes the ASCII or the binary form. notes gets one line for each kind of
 // data the file could not hold. A model that is not sound is refused.
-bool WriteStl(Document& doc, const char* path, bool ascii, const Notifier& notifier,
+bool WriteStl(Document& doc, const FilePath& path, bool ascii, const Notifier& notifier,
               std::vector<std::string>& notes, const OutputOps& ops = DefaultOutputOps());
 
 }  // namespace torvel

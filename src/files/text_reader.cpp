@@ -527,7 +527,7 @@ void TextReader::Data(const char* begin, const char* end) {
 // that memory stays bounded whatever the file holds.
 constexpr size_t kMaxLineBytes = size_t{1} << 16;
 
-bool ReadYktText(Document& doc, const char* path, const Notifier& notifier, ReadReport* report) {
+bool ReadYktText(Document& doc, const FilePath& path, const Notifier& notifier, ReadReport* report) {
     return ReadModelAt(doc, path, report, [&](InputBytes& input) { return ReadYktText(doc, input, notifier, report); });
 }
 

@@ -201,7 +201,7 @@ void WriteUnitSection(TextOut& t, const Document& doc) {
 
 }  // namespace
 
-bool WriteYktText(Document& doc, const char* path, const Notifier& notifier, const OutputOps& ops) {
+bool WriteYktText(Document& doc, const FilePath& path, const Notifier& notifier, const OutputOps& ops) {
     SetWaitCursor(notifier, true);
     OutputFile out(path, ops);
     if (!StartModelOutput(doc, out, notifier)) return false;

@@ -21,21 +21,21 @@ namespace torvel {
 // report they also say why they failed, or what they could not read.
 
 // The tagged text form.
-bool ReadYktText(Document& doc, const char* path, const Notifier& notifier,
+bool ReadYktText(Document& doc, const FilePath& path, const Notifier& notifier,
                  ReadReport* report = nullptr);
 bool ReadYktText(Document& doc, std::span<const uint8_t> bytes, const Notifier& notifier,
                  ReadReport* report = nullptr);
 bool ReadYktText(Document& doc, InputBytes& input, const Notifier& notifier, ReadReport* report = nullptr);
-bool WriteYktText(Document& doc, const char* path, const Notifier& notifier,
+bool WriteYktText(Document& doc, const FilePath& path, const Notifier& notifier,
                   const OutputOps& ops = DefaultOutputOps());
 
 // The binary form of named records.
-bool ReadYktBinary(Document& doc, const char* path, const Notifier& notifier,
+bool ReadYktBinary(Document& doc, const FilePath& path, const Notifier& notifier,
                    ReadReport* report = nullptr);
 bool ReadYktBinary(Document& doc, std::span<const uint8_t> bytes, const Notifier& notifier,
                    ReadReport* report = nullptr);
 bool ReadYktBinary(Document& doc, InputBytes& input, const Notifier& notifier, ReadReport* report = nullptr);
-bool WriteYktBinary(Document& doc, const char* path, const Notifier& notifier,
+bool WriteYktBinary(Document& doc, const FilePath& path, const Notifier& notifier,
                     const OutputOps& ops = DefaultOutputOps());
 
 
@@ -58,7 +58,7 @@ bool IsSoundModel(const Document& doc);
 // regular file; the text form is tried first, then the binary form. Sets binary_form and file_name, and refuses models whose
 // parts and units do not fit the combined parent table. Every failure, and a
 // binary file that ended early, is reported through the notifier.
-bool LoadModelFile(Document& doc, const char* path, const Notifier& notifier,
+bool LoadModelFile(Document& doc, const FilePath& path, const Notifier& notifier,
                    ReadReport* report = nullptr);
 
 // The same two readers over a buffer, without the path checks.
@@ -66,6 +66,6 @@ bool LoadModelBytes(Document& doc, std::span<const uint8_t> bytes, const Notifie
                     ReadReport* report = nullptr);
 
 // The extension test alone: the text after the last '.' is "ykt" in any case.
-bool HasYktExtension(const char* path);
+bool HasYktExtension(const FilePath& path);
 
 }  // namespace torvel

@@ -49,7 +49,7 @@ void ResetDocument(Document& doc) {
     doc.has_translation = false;
     doc.has_anim = false;
 
-    Zero(doc.file_name);
+    doc.file_name = FilePath();
     Zero(doc.version);
     doc.total_vertex_count = 0;
     doc.total_face_count = 0;

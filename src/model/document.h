@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/heap_array.h"
+#include "platform/file_path.h"
 
 namespace torvel {
 
@@ -18,7 +19,6 @@ namespace torvel {
 inline constexpr int kTableSize = 256;
 inline constexpr int kMaxCount = 255;
 
-inline constexpr int kFileNameSize = 260;      // bytes, including the zero
 inline constexpr int kVersionSize = 256;
 inline constexpr int kNameSize = 64;           // parts and unit names
 inline constexpr int kTextureFileSize = 260;
@@ -105,8 +105,8 @@ struct UndoSnapshot {
 };
 
 struct Document {
-    // Header.
-    char file_name[kFileNameSize];
+    // Header. The path of the last load or save, as the platform names it.
+    FilePath file_name;
     char version[kVersionSize];
     int32_t total_vertex_count;  // N
     int32_t total_face_count;    // F

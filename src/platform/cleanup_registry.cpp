@@ -1,7 +1,7 @@
 #include "platform/cleanup_registry.h"
 
 #include <atomic>
-#include <cstring>
+#include <string>
 
 namespace torvel {
 
@@ -16,33 +16,38 @@ enum SlotState : int { kFree, kBusy, kArmed };
 
 struct Slot {
     std::atomic<int> state{kFree};
-    char path[kPathSize];
+    PathChar path[kPathSize];
 };
 
 static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs lock-free slots");
 
 Slot g_slots[kSlots];
 
+using Traits = std::char_traits<PathChar>;
+
 }  // namespace
 
-bool RegisterTempFile(const char* path) {
-    const size_t length = std::strlen(path);
+bool RegisterTempFile(const PathChar* path) {
+    const size_t length = Traits::length(path);
     if (length >= kPathSize) return false;
     for (Slot& slot : g_slots) {
         int expected = kFree;
         if (!slot.state.compare_exchange_strong(expected, kBusy)) continue;
-        std::memcpy(slot.path, path, length + 1);
+        Traits::copy(slot.path, path, length + 1);
         slot.state.store(kArmed);
         return true;
     }
     return false;
 }
 
-void ForgetTempFile(const char* path) {
+void ForgetTempFile(const PathChar* path) {
+    const size_t length = Traits::length(path);
+    if (length >= kPathSize) return;
     for (Slot& slot : g_slots) {
         int expected = kArmed;
         if (!slot.state.compare_exchange_strong(expected, kBusy)) continue;
-        if (std::strcmp(slot.path, path) == 0) {
+        // The terminating zero compared too: a name is not a prefix of another.
+        if (Traits::compare(slot.path, path, length + 1) == 0) {
             slot.state.store(kFree);
             return;
         }
@@ -50,7 +55,7 @@ void ForgetTempFile(const char* path) {
     }
 }
 
-void RemoveRegisteredFiles(void (*remove)(const char* path)) {
+void RemoveRegisteredFiles(void (*remove)(const PathChar* path)) {
     for (Slot& slot : g_slots) {
         if (slot.state.load() == kArmed) remove(slot.path);
     }

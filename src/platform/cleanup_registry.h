@@ -9,14 +9,16 @@
 // handler or on another thread while a save registers or forgets a name.
 #pragma once
 
+#include "platform/file_path.h"
+
 namespace torvel {
 
 // False when the name is too long or all slots are taken; the save still
 // goes ahead, only without the clean-up.
-bool RegisterTempFile(const char* path);
-void ForgetTempFile(const char* path);
+bool RegisterTempFile(const PathChar* path);
+void ForgetTempFile(const PathChar* path);
 
 // Calls remove for every registered name. Async-signal-safe when remove is.
-void RemoveRegisteredFiles(void (*remove)(const char* path));
+void RemoveRegisteredFiles(void (*remove)(const PathChar* path));
 
 }  // namespace torvel

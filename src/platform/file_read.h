@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/file_path.h"
+
 namespace torvel {
 
 enum class FileReadStatus {
@@ -21,7 +23,7 @@ struct ReadableFile {
 
 // Opens path without blocking, so that a FIFO or a device never stalls the
 // caller, and refuses anything that is not a regular file.
-FileReadStatus OpenRegularFile(const char* path, ReadableFile& file);
+FileReadStatus OpenRegularFile(const FilePath& path, ReadableFile& file);
 
 // Reads up to n bytes at the file position: the count read, 0 at the end of
 // the file, -1 on an error.

@@ -5,16 +5,18 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/file_path.h"
+
 namespace torvel {
 
 // True when the file system reports attributes for path (a file or folder).
-bool PathExists(const char* path);
+bool PathExists(const FilePath& path);
 
 // Finds the file a save to path replaces: a link (or a chain of links) is
 // followed to the file it names, which need not exist yet. False when that
 // file exists and is not a regular file (a folder, FIFO, device or socket)
 // or the links go round in a loop; a save must then create nothing.
-bool ResolveSaveTarget(const char* path, std::string& file);
+bool ResolveSaveTarget(const FilePath& path, FilePath& file);
 
 // Creates an empty temporary file in the folder of file, for a save that
 // will replace file, open for binary writing and with the permission bits
@@ -23,22 +25,22 @@ bool ResolveSaveTarget(const char* path, std::string& file);
 // vanishes with the process whatever happens; otherwise it has a short
 // name, given in temp_path, that is removed on interrupt. Returns nullptr
 // when no file could be created.
-std::FILE* CreateTempFileBeside(const char* file, std::string& temp_path);
+std::FILE* CreateTempFileBeside(const FilePath& file, FilePath& temp_path);
 
 // The same, always with a name in the folder (the fallback of the above).
-std::FILE* CreateNamedTempFileBeside(const char* file, std::string& temp_path);
+std::FILE* CreateNamedTempFileBeside(const FilePath& file, FilePath& temp_path);
 
 // Gives a temporary file without a name a short fresh name in the folder
 // of file, so that it can replace file; true and nothing to do when it has
 // one (temp_path not empty).
-bool NameTempFile(std::FILE* temp, const char* file, std::string& temp_path);
+bool NameTempFile(std::FILE* temp, const FilePath& file, FilePath& temp_path);
 
 // Moves temp over target in one step, replacing target when it exists.
-bool ReplaceFileWith(const char* temp, const char* target);
+bool ReplaceFileWith(const FilePath& temp, const FilePath& target);
 
 // Removes a file; a temporary file is also forgotten by the interrupt
 // clean-up.
-void RemoveFile(const char* path);
+void RemoveFile(const FilePath& path);
 
 // Makes an interrupt (Ctrl+C, SIGINT, SIGTERM, closing the console) remove
 // the named temporary files of saves in progress before the program ends

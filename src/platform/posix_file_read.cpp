@@ -8,14 +8,14 @@
 
 namespace torvel {
 
-FileReadStatus OpenRegularFile(const char* path, ReadableFile& file) {
+FileReadStatus OpenRegularFile(const FilePath& path, ReadableFile& file) {
     file = {};
     struct stat st;
     // The type is checked before opening (opening some devices has effects
     // of its own) and again on the opened file, which is the one read.
-    if (::stat(path, &st) != 0) return FileReadStatus::CannotOpen;
+    if (::stat(path.c_str(), &st) != 0) return FileReadStatus::CannotOpen;
     if (!S_ISREG(st.st_mode)) return FileReadStatus::NotRegular;
-    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return FileReadStatus::CannotOpen;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);

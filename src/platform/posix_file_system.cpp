@@ -40,10 +40,10 @@ std::string FreshTempName(const std::string& folder) {
 // Gives the new file the permission bits of the file it replaces, or those
 // a newly created file gets; the owner and group too where the process may
 // set them (an ordinary user mostly may not, and the save goes on).
-void TakeModeAndOwner(int fd, const char* file) {
+void TakeModeAndOwner(int fd, const FilePath& file) {
     struct stat st;
     mode_t mode;
-    if (::stat(file, &st) == 0) {
+    if (::stat(file.c_str(), &st) == 0) {
         // The owner first: changing it can clear the set-id bits.
         if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
             // Not allowed: the file keeps the process's own owner.
@@ -57,7 +57,7 @@ void TakeModeAndOwner(int fd, const char* file) {
     ::fchmod(fd, mode);
 }
 
-std::FILE* OpenStream(int fd, const char* file) {
+std::FILE* OpenStream(int fd, const FilePath& file) {
     TakeModeAndOwner(fd, file);
     std::FILE* f = ::fdopen(fd, "wb");
     if (f == nullptr) ::close(fd);
@@ -66,13 +66,13 @@ std::FILE* OpenStream(int fd, const char* file) {
 
 }  // namespace
 
-bool PathExists(const char* path) {
+bool PathExists(const FilePath& path) {
     struct stat st;
-    return ::stat(path, &st) == 0;
+    return ::stat(path.c_str(), &st) == 0;
 }
 
-bool ResolveSaveTarget(const char* path, std::string& file) {
-    std::string current = path;
+bool ResolveSaveTarget(const FilePath& path, FilePath& file) {
+    std::string current = path.native.native();
     for (int hops = 0; hops <= kMaxLinks; ++hops) {
         struct stat st;
         // Nothing there (or nothing we may look at): the save creates the
@@ -88,29 +88,29 @@ bool ResolveSaveTarget(const char* path, std::string& file) {
         current = link.front() == '/' ? link : FolderOf(current) + "/" + link;
         if (hops == kMaxLinks) return false;
     }
-    file = current;
+    file = FilePath(current);
     return true;
 }
 
-std::FILE* CreateTempFileBeside(const char* file, std::string& temp_path) {
+std::FILE* CreateTempFileBeside(const FilePath& file, FilePath& temp_path) {
 #ifdef O_TMPFILE
     // Whatever the reason an unnamed file cannot be made here (an old
     // kernel or a file system without it), a named one may still work. The
     // unnamed file gets its name through /proc, so without /proc (a bare
     // chroot) only a named one will do.
     const int fd = ::access("/proc/self/fd", X_OK) == 0
-                       ? ::open(FolderOf(file).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600)
+                       ? ::open(FolderOf(file.native.native()).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600)
                        : -1;
     if (fd >= 0) {
-        temp_path.clear();
+        temp_path = FilePath();
         return OpenStream(fd, file);
     }
 #endif
     return CreateNamedTempFileBeside(file, temp_path);
 }
 
-std::FILE* CreateNamedTempFileBeside(const char* file, std::string& temp_path) {
-    const std::string folder = FolderOf(file);
+std::FILE* CreateNamedTempFileBeside(const FilePath& file, FilePath& temp_path) {
+    const std::string folder = FolderOf(file.native.native());
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         const std::string name = FreshTempName(folder);
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
@@ -121,7 +121,7 @@ std::FILE* CreateNamedTempFileBeside(const char* file, std::string& temp_path) {
         RegisterTempFile(name.c_str());
         std::FILE* f = OpenStream(fd, file);
         if (f == nullptr) {
-            RemoveFile(name.c_str());
+            RemoveFile(name);
             return nullptr;
         }
         temp_path = name;
@@ -130,10 +130,10 @@ std::FILE* CreateNamedTempFileBeside(const char* file, std::string& temp_path) {
     return nullptr;
 }
 
-bool NameTempFile(std::FILE* temp, const char* file, std::string& temp_path) {
+bool NameTempFile(std::FILE* temp, const FilePath& file, FilePath& temp_path) {
     if (!temp_path.empty()) return true;
     const std::string self = "/proc/self/fd/" + std::to_string(::fileno(temp));
-    const std::string folder = FolderOf(file);
+    const std::string folder = FolderOf(file.native.native());
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         const std::string name = FreshTempName(folder);
         // Registered before the name exists, so that an interrupt between
@@ -150,15 +150,15 @@ bool NameTempFile(std::FILE* temp, const char* file, std::string& temp_path) {
     return false;
 }
 
-bool ReplaceFileWith(const char* temp, const char* target) {
-    if (std::rename(temp, target) != 0) return false;
-    ForgetTempFile(temp);
+bool ReplaceFileWith(const FilePath& temp, const FilePath& target) {
+    if (std::rename(temp.c_str(), target.c_str()) != 0) return false;
+    ForgetTempFile(temp.c_str());
     return true;
 }
 
-void RemoveFile(const char* path) {
-    ::unlink(path);
-    ForgetTempFile(path);
+void RemoveFile(const FilePath& path) {
+    ::unlink(path.c_str());
+    ForgetTempFile(path.c_str());
 }
 
 }  // namespace torvel

@@ -1,9 +1,6 @@
-#include <string>
-
 #include <windows.h>
 
 #include "platform/file_read.h"
-#include "platform/win32_path.h"
 
 namespace torvel {
 
@@ -15,13 +12,12 @@ HANDLE HandleOf(const ReadableFile& file) {
 
 }  // namespace
 
-FileReadStatus OpenRegularFile(const char* path, ReadableFile& file) {
+FileReadStatus OpenRegularFile(const FilePath& path, ReadableFile& file) {
     file = {};
-    const std::wstring wide = WidePath(path);
-    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return FileReadStatus::CannotOpen;
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FileReadStatus::NotRegular;
-    HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE) return FileReadStatus::CannotOpen;
     // Devices (CON, NUL, COM1 under any extension) and pipes are not files.

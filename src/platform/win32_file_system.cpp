@@ -7,55 +7,42 @@
 
 #include "platform/cleanup_registry.h"
 #include "platform/file_system.h"
-#include "platform/win32_path.h"
 
 namespace torvel {
 
 namespace {
 
-// False when the path has characters the ANSI code page cannot hold.
-bool Narrow(const std::wstring& wide, std::string& text) {
-    BOOL lossy = FALSE;
-    const int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, &lossy);
-    if (n <= 0 || lossy) return false;
-    text.assign(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, text.data(), n, nullptr, nullptr);
-    text.resize(static_cast<size_t>(n - 1));
-    return true;
-}
-
-// A final path comes as \\?\C:\... or \\?\UNC\server\...; the ANSI calls
-// take the ordinary forms.
+// A final path comes as \\?\C:\... or \\?\UNC\server\...; the file keeps the
+// ordinary form, which every call below and the user's messages take.
 std::wstring WithoutLongPrefix(std::wstring path) {
     if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\" + path.substr(7);
     if (path.rfind(L"\\\\?\\", 0) == 0) return path.substr(4);
     return path;
 }
 
-std::string FolderOf(const char* path) {
-    std::string p(path);
-    const size_t slash = p.find_last_of("\\/");
-    if (slash == std::string::npos) return ".";
-    if (slash == 0 || (slash == 2 && p[1] == ':')) return p.substr(0, slash + 1);
+std::wstring FolderOf(const FilePath& path) {
+    const std::wstring& p = path.native.native();
+    const size_t slash = p.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return L".";
+    if (slash == 0 || (slash == 2 && p[1] == L':')) return p.substr(0, slash + 1);
     return p.substr(0, slash);
 }
 
 }  // namespace
 
-bool PathExists(const char* path) {
-    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+bool PathExists(const FilePath& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool ResolveSaveTarget(const char* path, std::string& file) {
+bool ResolveSaveTarget(const FilePath& path, FilePath& file) {
     file = path;
-    const std::wstring wide = WidePath(path);
-    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    const DWORD attributes = GetFileAttributesW(path.c_str());
     // Nothing there: the save creates the file, and creating it tells
     // whether that is possible.
     if (attributes == INVALID_FILE_ATTRIBUTES) return true;
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
     // Opening follows links; a dangling one is written where it stands.
-    HANDLE h = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE h = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return true;
     bool regular = GetFileType(h) == FILE_TYPE_DISK;
@@ -71,30 +58,30 @@ bool ResolveSaveTarget(const char* path, std::string& file) {
                                               static_cast<DWORD>(final_path.size()),
                                               FILE_NAME_NORMALIZED);
     CloseHandle(h);
-    bool named = false;
-    if (n > 0 && n < final_path.size()) {
+    const bool named = n > 0 && n < final_path.size();
+    if (named) {
         final_path.resize(n);
-        named = Narrow(WithoutLongPrefix(final_path), file);
+        file = FilePath(std::filesystem::path(WithoutLongPrefix(final_path)));
     }
-    if (!named) file = path;
-    // A marked link whose file cannot be named in the ANSI code page is not
-    // replaced in place of that file.
+    // A marked link whose file cannot be named is not replaced in place of
+    // that file.
     if (!named && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) regular = false;
     return regular;
 }
 
-std::FILE* CreateTempFileBeside(const char* file, std::string& temp_path) {
+std::FILE* CreateTempFileBeside(const FilePath& file, FilePath& temp_path) {
     return CreateNamedTempFileBeside(file, temp_path);
 }
 
-std::FILE* CreateNamedTempFileBeside(const char* file, std::string& temp_path) {
-    char name[MAX_PATH];
-    const std::string folder = FolderOf(file);
-    if (GetTempFileNameA(folder.c_str(), "tvl", 0, name) == 0) return nullptr;
+std::FILE* CreateNamedTempFileBeside(const FilePath& file, FilePath& temp_path) {
+    wchar_t name[MAX_PATH];
+    const std::wstring folder = FolderOf(file);
+    if (GetTempFileNameW(folder.c_str(), L"tvl", 0, name) == 0) return nullptr;
     RegisterTempFile(name);
+    const FilePath temp{std::filesystem::path(name)};
     // Opened so that others may delete it: the console handler removes it
     // while this handle is still open.
-    HANDLE h = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+    HANDLE h = CreateFileW(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                            TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     const int fd = h == INVALID_HANDLE_VALUE
                        ? -1
@@ -106,35 +93,33 @@ std::FILE* CreateNamedTempFileBeside(const char* file, std::string& temp_path) {
         } else if (h != INVALID_HANDLE_VALUE) {
             CloseHandle(h);
         }
-        RemoveFile(name);
+        RemoveFile(temp);
         return nullptr;
     }
-    temp_path = name;
+    temp_path = temp;
     return f;
 }
 
-bool NameTempFile(std::FILE*, const char*, std::string& temp_path) {
+bool NameTempFile(std::FILE*, const FilePath&, FilePath& temp_path) {
     return !temp_path.empty();
 }
 
-bool ReplaceFileWith(const char* temp, const char* target) {
-    const std::wstring from = WidePath(temp);
-    const std::wstring to = WidePath(target);
+bool ReplaceFileWith(const FilePath& temp, const FilePath& target) {
     bool moved = false;
-    if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
         // ReplaceFileW keeps the target's attributes and leaves it intact
         // when it cannot complete.
-        moved = ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+        moved = ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
                              nullptr, nullptr) != 0;
     }
-    if (!moved) moved = MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-    if (moved) ForgetTempFile(temp);
+    if (!moved) moved = MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    if (moved) ForgetTempFile(temp.c_str());
     return moved;
 }
 
-void RemoveFile(const char* path) {
-    DeleteFileA(path);
-    ForgetTempFile(path);
+void RemoveFile(const FilePath& path) {
+    DeleteFileW(path.c_str());
+    ForgetTempFile(path.c_str());
 }
 
 }  // namespace torvel

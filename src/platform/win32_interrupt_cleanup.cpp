@@ -12,8 +12,8 @@ namespace torvel {
 
 namespace {
 
-void Delete(const char* path) {
-    DeleteFileA(path);
+void Delete(const PathChar* path) {
+    DeleteFileW(path);
 }
 
 BOOL WINAPI OnConsoleEvent(DWORD event) {

@@ -5,8 +5,10 @@
 
 #include <cstring>
 
+#include "app/hand_over.h"
 #include "app/main_window.h"
 #include "app/view_window.h"
+#include "app/wide_text.h"
 #include "resources/resource_ids.h"
 #include "test_support.h"
 
@@ -21,9 +23,13 @@ std::vector<std::string>& Recorded() {
 
 // The argument vector handed to the shell lives until the next window.
 struct CommandLine {
-    std::vector<std::string> args;
-    std::vector<char*> pointers;
+    std::vector<std::wstring> args;
+    std::vector<wchar_t*> pointers;
 };
+
+std::wstring Wide(const std::string& utf8) {
+    return WideFromPath(FilePath(utf8));
+}
 
 CommandLine& TheCommandLine() {
     static CommandLine line;
@@ -50,9 +56,10 @@ void OpenMainWindow(const std::vector<std::string>& command_line) {
     s.show_message = [](const UserMessage& m) { Recorded().push_back(m.text); };
     s.view_state = ViewState{};
     CommandLine& line = TheCommandLine();
-    line.args = command_line;
+    line.args.clear();
+    for (const std::string& arg : command_line) line.args.push_back(Wide(arg));
     line.pointers.clear();
-    for (std::string& arg : line.args) line.pointers.push_back(arg.data());
+    for (std::wstring& arg : line.args) line.pointers.push_back(arg.data());
     line.pointers.push_back(nullptr);
     s.argc = static_cast<int>(line.args.size());
     s.argv = line.pointers.data();
@@ -100,26 +107,33 @@ std::string Sample(const std::string& name) {
 }
 
 void HandOver(const std::string& path) {
+    SendHandOver(TheShell().main, Wide(path));
+    PumpMessages();
+}
+
+void HandOverAnsi(const std::string& path) {
+    const std::string ansi = AnsiHandOverPath(Wide(path));
     COPYDATASTRUCT data{};
-    data.dwData = 0;
-    data.cbData = static_cast<DWORD>(path.size() + 1);
-    data.lpData = const_cast<char*>(path.c_str());
+    data.dwData = kHandOverAnsi;
+    data.cbData = static_cast<DWORD>(ansi.size() + 1);
+    data.lpData = const_cast<char*>(ansi.c_str());
     SendMessageW(TheShell().main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
     PumpMessages();
 }
 
 void DropFiles(const std::vector<std::string>& paths) {
-    // A DROPFILES header followed by the ANSI paths, each zero-terminated,
-    // and one more zero at the end of the list.
-    std::string list;
-    for (const std::string& p : paths) list.append(p).push_back('\0');
-    list.push_back('\0');
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size());
+    // A DROPFILES header followed by the UTF-16 paths, as the shell sends
+    // them, each zero-terminated, and one more zero at the end of the list.
+    std::wstring list;
+    for (const std::string& p : paths) list.append(Wide(p)).push_back(L'\0');
+    list.push_back(L'\0');
+    const size_t size = list.size() * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + size);
     ASSERT_NE(memory, nullptr);
     auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
     header->pFiles = sizeof(DROPFILES);
-    header->fWide = FALSE;
-    std::memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), list.data(), list.size());
+    header->fWide = TRUE;
+    std::memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), list.data(), size);
     GlobalUnlock(memory);
     // The window releases the handle with DragFinish.
     SendMessageW(TheShell().main, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);

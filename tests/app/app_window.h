@@ -35,8 +35,9 @@ void ClearMessages();
 
 std::string Sample(const std::string& name);
 
-// The three ways a model arrives from outside the window.
+// The ways a model arrives from outside the window; paths in UTF-8.
 void HandOver(const std::string& path);                // WM_COPYDATA from a second instance
+void HandOverAnsi(const std::string& path);            // the ANSI record alone, as an older instance sends it
 void DropFiles(const std::vector<std::string>& paths);  // WM_DROPFILES from the shell
 
 // A menu command or accelerator, as WM_COMMAND.

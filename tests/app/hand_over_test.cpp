@@ -17,12 +17,8 @@
 namespace torvel::app::test {
 namespace {
 
-std::wstring Wide(const std::string& text) {
-    std::wstring out(text.begin(), text.end());  // the paths here are ASCII
-    for (wchar_t& ch : out) {
-        if (ch == L'/') ch = L'\\';
-    }
-    return out;
+std::wstring Wide(const std::string& utf8) {
+    return FilePath(utf8).native.make_preferred().wstring();
 }
 
 // A started torvel.exe, ended by the test or, if the test failed first, here.
@@ -60,9 +56,10 @@ HWND FindEditorWindow() {
     return FindWindowW(kMainWindowClass, kMainWindowTitle);
 }
 
+// The window shows once its creation, and with it its children, is over.
 HWND WaitForWindowOf(const Editor& editor) {
     for (int k = 0; k < 600; ++k) {
-        if (HWND window = FindEditorWindow()) {
+        if (HWND window = FindEditorWindow(); window != nullptr && IsWindowVisible(window)) {
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);
             if (owner == editor.id()) return window;
@@ -75,6 +72,14 @@ HWND WaitForWindowOf(const Editor& editor) {
 LRESULT PartsLineCount(HWND editor_window) {
     HWND list = FindWindowExW(editor_window, nullptr, L"LISTBOX", nullptr);
     return list == nullptr ? -1 : SendMessageW(list, LB_GETCOUNT, 0, 0);
+}
+
+std::wstring PartsLine(HWND editor_window, int line) {
+    HWND list = FindWindowExW(editor_window, nullptr, L"LISTBOX", nullptr);
+    wchar_t text[64] = {};
+    // Another process's list box: the text is copied across by the system.
+    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(text));
+    return text;
 }
 
 TEST(SecondInstance, HandsItsFileToTheRunningEditorAndEnds) {
@@ -103,6 +108,15 @@ TEST(SecondInstance, HandsItsFileToTheRunningEditorAndEnds) {
     EXPECT_EQ(second.WaitForExit(30000), 0u);
     EXPECT_EQ(PartsLineCount(window), 3);  // "- 全体 -", plate, fin
     EXPECT_EQ(FindEditorWindow(), window);
+
+    // A path outside the ANSI code page arrives in the UTF-16 record.
+    const std::string unusual = folder.Path("😀 한.ykt");
+    torvel::test::WriteBytes(unusual, torvel::test::ReadBytes(torvel::test::SamplePath("robot.ykt")));
+    Editor third(L" \"" + Wide(unusual) + L"\"");
+    ASSERT_TRUE(third.started());
+    EXPECT_EQ(third.WaitForExit(30000), 0u);
+    EXPECT_EQ(PartsLineCount(window), 3);  // "- 全体 -", body, arm
+    EXPECT_EQ(PartsLine(window, 1), L"body");
 
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(first.WaitForExit(30000), 0u);

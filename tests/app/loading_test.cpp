@@ -38,7 +38,7 @@ TEST_F(MainWindowTest, TheCommandLineModelLoadsOnceWhenTheWindowFirstGetsItsSize
     ReopenMainWindow({"torvel.exe", Sample("two-parts.ykt"), Sample("cube.ykt")});
     EXPECT_EQ(PartsLines(), (Lines{L"- 全体 -", L"plate", L"fin"}));
     EXPECT_EQ(PartsCurrentLine(), 0);
-    EXPECT_TRUE(EndsWith(doc().file_name, "two-parts.ykt"));
+    EXPECT_TRUE(EndsWith(Utf8Text(doc().file_name), "two-parts.ykt"));
     EXPECT_FALSE(Greyed(shell().menu, MENU_POS_EDIT, MF_BYPOSITION));
     EXPECT_TRUE(IsWindowEnabled(shell().rebar));
     EXPECT_EQ(WindowText(shell().zoom_edit), L"100");
@@ -56,7 +56,7 @@ TEST_F(MainWindowTest, OnlyTheFirstOfSeveralDroppedFilesLoads) {
     DropFiles({Sample("robot-binary.ykt"), Sample("cube.ykt")});
     EXPECT_EQ(PartsLines(), (Lines{L"- 全体 -", L"body", L"arm"}));
     EXPECT_EQ(PartsCurrentLine(), 0);
-    EXPECT_TRUE(EndsWith(doc().file_name, "robot-binary.ykt"));
+    EXPECT_TRUE(EndsWith(Utf8Text(doc().file_name), "robot-binary.ykt"));
     EXPECT_TRUE(doc().binary_form);
     EXPECT_EQ(doc().unit_count, 3);
 }

@@ -78,7 +78,7 @@ public:
     std::string First() {
         const Document& a = a_;
         const Document& b = b_;
-        Value("file_name", a.file_name, b.file_name);
+        Path("file_name", a.file_name, b.file_name);
         Value("version", a.version, b.version);
         Value("parts_count", a.parts_count, b.parts_count);
         Value("unit_count", a.unit_count, b.unit_count);
@@ -158,6 +158,10 @@ private:
                 return;
             }
         }
+    }
+    void Path(const char* name, const FilePath& a, const FilePath& b) {
+        if (!first_.empty() || a.native.native() == b.native.native()) return;
+        first_ = std::string(name) + ": fast " + Utf8Text(a) + ", reference " + Utf8Text(b);
     }
     template <typename T>
     void Value(const char* name, const T& a, const T& b) {

@@ -327,7 +327,7 @@ void FillUnits(Dice& dice, Document& doc) {
 void FillRandomDocument(Document& doc, uint32_t seed) {
     ResetDocument(doc);
     Dice dice(seed);
-    SetText(doc.file_name, kFileNameSize, "random.ykt");
+    doc.file_name = "random.ykt";
     SetText(doc.version, kVersionSize, "1.61");
 
     const std::vector<PartsPlan> plan = PlanParts(dice, doc);

@@ -59,11 +59,11 @@ TEST(LoadModelFile, ReadsTextFirstThenFallsBackToBinary) {
     Recorder r;
     ASSERT_TRUE(LoadModelFile(*doc, text_path.c_str(), r.notifier()));
     EXPECT_FALSE(doc->binary_form);
-    EXPECT_EQ(std::string(doc->file_name), text_path);
+    EXPECT_EQ(Utf8Text(doc->file_name), text_path);
 
     ASSERT_TRUE(LoadModelFile(*doc, binary_path.c_str(), r.notifier()));
     EXPECT_TRUE(doc->binary_form);
-    EXPECT_EQ(std::string(doc->file_name), binary_path);
+    EXPECT_EQ(Utf8Text(doc->file_name), binary_path);
     EXPECT_TRUE(r.messages.empty());
 }
 
@@ -76,7 +76,7 @@ TEST(LoadModelFile, AFileNeitherReaderAcceptsLeavesAnEmptyDocument) {
     EXPECT_FALSE(LoadModelFile(*doc, path.c_str(), r.notifier()));
     EXPECT_EQ(r.ids(), std::vector<MessageId>{MessageId::LoadFailed});
     EXPECT_EQ(doc->parts_count, 0);
-    EXPECT_EQ(doc->file_name[0], '\0');
+    EXPECT_TRUE(doc->file_name.empty());
 }
 
 TEST(LoadModelFile, TheTextReadersMessageComesBeforeTheFailure) {
@@ -106,7 +106,7 @@ TEST(LoadModelFile, PartsAndUnitsTogetherAreLimited) {
     ASSERT_EQ(r.ids(), std::vector<MessageId>{MessageId::PartsLimitReached});
     EXPECT_EQ(r.messages[0].text, "パーツ数が上限に達しました。\n分割できません。");
     // The model was read and its name kept, as the refusal happens after it.
-    EXPECT_EQ(std::string(doc->file_name), refused);
+    EXPECT_EQ(Utf8Text(doc->file_name), refused);
 
     Recorder r2;
     EXPECT_TRUE(LoadModelFile(*doc, accepted.c_str(), r2.notifier()));

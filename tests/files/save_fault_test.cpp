@@ -34,11 +34,11 @@ bool Fails(Step step) {
 
 OutputOps FaultyOps() {
     OutputOps ops = DefaultOutputOps();
-    ops.resolve = [](const char* target, std::string& file) {
+    ops.resolve = [](const FilePath& target, FilePath& file) {
         if (Fails(Step::Resolve)) return false;
         return DefaultOutputOps().resolve(target, file);
     };
-    ops.create_temp = [](const char* target, std::string& temp) -> std::FILE* {
+    ops.create_temp = [](const FilePath& target, FilePath& temp) -> std::FILE* {
         if (Fails(Step::Create)) return nullptr;
         if (plan.named) return CreateNamedTempFileBeside(target, temp);
         return DefaultOutputOps().create_temp(target, temp);
@@ -54,7 +54,7 @@ OutputOps FaultyOps() {
         const int r = DefaultOutputOps().flush(f);
         return Fails(Step::Flush) ? EOF : r;
     };
-    ops.name_temp = [](std::FILE* f, const char* file, std::string& temp) {
+    ops.name_temp = [](std::FILE* f, const FilePath& file, FilePath& temp) {
         if (Fails(Step::Name)) return false;
         return DefaultOutputOps().name_temp(f, file, temp);
     };
@@ -62,7 +62,7 @@ OutputOps FaultyOps() {
         const int r = DefaultOutputOps().close(f);
         return Fails(Step::Close) ? EOF : r;
     };
-    ops.replace = [](const char* temp, const char* target) {
+    ops.replace = [](const FilePath& temp, const FilePath& target) {
         if (Fails(Step::Replace)) return false;
         return DefaultOutputOps().replace(temp, target);
     };
@@ -89,7 +89,7 @@ std::unique_ptr<Document> LargeModel() {
     return doc;
 }
 
-using Writer = bool (*)(Document&, const char*, const Notifier&, const OutputOps&);
+using Writer = bool (*)(Document&, const FilePath&, const Notifier&, const OutputOps&);
 
 struct WriterCase {
     const char* name;

@@ -40,7 +40,7 @@ int StopInClose(std::FILE*) {
 
 struct InterruptCase {
     const char* name;
-    std::FILE* (*create_temp)(const char*, std::string&);
+    std::FILE* (*create_temp)(const FilePath&, FilePath&);
     size_t (*write)(const void*, size_t, std::FILE*);
     int (*close)(std::FILE*);
     int signal_number;

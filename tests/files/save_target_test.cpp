@@ -151,7 +151,7 @@ const TargetCase kTargets[] = {
 #endif
 };
 
-using Writer = bool (*)(Document&, const char*, const Notifier&, const OutputOps&);
+using Writer = bool (*)(Document&, const FilePath&, const Notifier&, const OutputOps&);
 const Writer kWriters[] = {WriteYktText, WriteYktBinary};
 
 TEST(SaveTarget, LinksAndSpecialFilesWereReplacedAndLongNamesCouldNotBeSaved) {

@@ -17,11 +17,11 @@ inline std::vector<uint8_t>& WrittenBytes() {
 
 inline OutputOps MemoryOutputOps() {
     OutputOps ops{};
-    ops.resolve = [](const char* target, std::string& file) {
+    ops.resolve = [](const FilePath& target, FilePath& file) {
         file = target;
         return true;
     };
-    ops.create_temp = [](const char*, std::string& temp) -> std::FILE* {
+    ops.create_temp = [](const FilePath&, FilePath& temp) -> std::FILE* {
         WrittenBytes().clear();
         temp = "memory";
         // Any non-null handle will do: only the functions below see it.
@@ -34,10 +34,10 @@ inline OutputOps MemoryOutputOps() {
         return size;
     };
     ops.flush = [](std::FILE*) { return 0; };
-    ops.name_temp = [](std::FILE*, const char*, std::string&) { return true; };
+    ops.name_temp = [](std::FILE*, const FilePath&, FilePath&) { return true; };
     ops.close = [](std::FILE*) { return 0; };
-    ops.replace = [](const char*, const char*) { return true; };
-    ops.remove = [](const char*) {};
+    ops.replace = [](const FilePath&, const FilePath&) { return true; };
+    ops.remove = [](const FilePath&) {};
     return ops;
 }
 
