@@ -79,13 +79,14 @@ bool RunCoreCommand(int id) {
     return false;
 }
 
+// The help file beside the program, in whatever folder it was installed.
 void OpenHelp() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string help = path;
-    const size_t slash = help.rfind('\\');
-    help = (slash == std::string::npos ? std::string() : help.substr(0, slash)) + "\\torvel.chm";
-    HtmlHelpA(nullptr, help.c_str(), HH_DISPLAY_TOPIC, 0);
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring help = path;
+    const size_t slash = help.rfind(L'\\');
+    help = (slash == std::wstring::npos ? std::wstring() : help.substr(0, slash)) + L"\\torvel.chm";
+    HtmlHelpW(nullptr, help.c_str(), HH_DISPLAY_TOPIC, 0);
 }
 
 void ShowAbout() {
