@@ -14,7 +14,7 @@ constexpr char kUsageText[] =
     "\n"
     "コマンド:\n"
     "  info MODEL [--json]                  モデルの形式、件数、パーツを表示します\n"
-    "  convert INPUT OUTPUT --to text|binary  モデルを別の形式で保存します (STL と PLY も)\n"
+    "  convert INPUT OUTPUT --to text|binary  モデルを別の形式で保存します (STL, PLY, OBJ, glTF も)\n"
     "  render MODEL OUTPUT.png [オプション]    ワイヤーフレームを PNG に書き出します\n"
     "  edit INPUT OUTPUT 操作...             選択と編集を行って保存します\n"
     "  check MODEL                          ファイルの問題を場所とともにすべて表示します\n"

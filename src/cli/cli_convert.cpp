@@ -16,10 +16,12 @@ namespace {
 constexpr char kConvertHelp[] =
     "使い方: torvel-cli convert INPUT OUTPUT --to text|binary\n"
     "       torvel-cli convert INPUT OUTPUT.stl|OUTPUT.ply [--ascii|--binary]\n"
+    "       torvel-cli convert INPUT OUTPUT.obj|OUTPUT.gltf|OUTPUT.glb\n"
     "\n"
     "INPUT を編集画面と同じ規則で読み込み、OUTPUT に指定の形式で保存します。\n"
     "失敗したときは OUTPUT に手を付けず、0 以外の終了コードを返します。\n"
-    "形式は拡張子で決まります: .stl と .ply はその形式、ほかは YKT です。\n"
+    "形式は拡張子で決まります: .stl .ply .obj .gltf .glb はその形式、ほかは YKT です。\n"
+    "OBJ は材料ファイル (.mtl) を同じフォルダーに書きます。.glb は glTF のバイナリ形式です。\n"
     "  --to text    YKT のテキスト形式で保存します\n"
     "  --to binary  YKT のバイナリ形式で保存します\n"
     "  --ascii      STL と PLY をテキストで保存します\n"

@@ -1,9 +1,12 @@
 #include "cli/mesh_files.h"
 
+#include <span>
 #include <vector>
 
 #include "cli/cli_load.h"
+#include "files/gltf_format.h"
 #include "files/model_input.h"
+#include "files/obj_format.h"
 #include "files/ply_format.h"
 #include "files/stl_format.h"
 #include "files/ykt_files.h"
@@ -25,8 +28,9 @@ bool EndsWithIgnoringCase(const std::string& text, const char* suffix) {
 }
 
 // The whole file, for the readers that parse from memory.
-bool ReadWhole(const std::string& path, HeapArray<uint8_t>& bytes, ReadReport& report) {
-    InputBytes input = OpenModelInput(path.c_str(), &report);
+template <typename Bytes>
+bool ReadWhole(const FilePath& path, Bytes& bytes, ReadReport& report) {
+    InputBytes input = OpenModelInput(path, &report);
     if (!input.ok()) return false;
     bytes.resize(static_cast<size_t>(input.Size()));
     if (!input.Read(bytes.data(), bytes.size()) || !input.Good()) {
@@ -36,11 +40,55 @@ bool ReadWhole(const std::string& path, HeapArray<uint8_t>& bytes, ReadReport& r
     return true;
 }
 
+// A file another one names (a material library, a buffer), relative to the
+// naming file's folder.
+FilePath Beside(const std::string& path, const std::string& name) {
+    return FilePath(FilePath(path).native.parent_path() / FilePath(name).native);
+}
+
+struct Extension {
+    const char* suffix;
+    MeshFormat format;
+};
+constexpr Extension kExtensions[] = {
+    {".stl", MeshFormat::Stl},  {".ply", MeshFormat::Ply},   {".obj", MeshFormat::Obj},
+    {".gltf", MeshFormat::Gltf}, {".glb", MeshFormat::Glb},
+};
+
+bool ReadMesh(Document& doc, MeshFormat format, const std::string& path, std::span<const uint8_t> bytes,
+              ReadReport& report, std::vector<std::string>& notes) {
+    switch (format) {
+    case MeshFormat::Stl: return ReadStl(doc, bytes, &report);
+    case MeshFormat::Ply: return ReadPly(doc, bytes, &report);
+    case MeshFormat::Obj:
+        return ReadObj(
+            doc, bytes,
+            [&](const std::string& name, std::string& text) {
+                ReadReport ignored;
+                return ReadWhole(Beside(path, name), text, ignored);
+            },
+            &report, notes);
+    default:
+        return ReadGltf(
+            doc, bytes,
+            [&](const std::string& uri, std::vector<unsigned char>& data) {
+                ReadReport ignored;
+                return ReadWhole(Beside(path, uri), data, ignored);
+            },
+            &report, notes);
+    }
+}
+
+void PrintNotes(const std::vector<std::string>& notes, std::ostream& err) {
+    for (const std::string& note : notes) err << "torvel-cli: " << note << '\n';
+}
+
 }  // namespace
 
 MeshFormat FormatOfPath(const std::string& path) {
-    if (EndsWithIgnoringCase(path, ".stl")) return MeshFormat::Stl;
-    if (EndsWithIgnoringCase(path, ".ply")) return MeshFormat::Ply;
+    for (const Extension& e : kExtensions) {
+        if (EndsWithIgnoringCase(path, e.suffix)) return e.format;
+    }
     return MeshFormat::Ykt;
 }
 
@@ -53,25 +101,30 @@ bool LoadAnyForCli(Document& doc, const std::string& path, const Notifier& notif
     }
     ReadReport report;
     HeapArray<uint8_t> bytes;
-    const bool read = ReadWhole(path, bytes, report) &&
-                      (format == MeshFormat::Stl ? ReadStl(doc, bytes, &report) : ReadPly(doc, bytes, &report));
+    std::vector<std::string> notes;
+    const bool read = ReadWhole(FilePath(path), bytes, report) && ReadMesh(doc, format, path, bytes, report, notes);
     if (!read) {
         ShowMessage(notifier, MessageId::LoadFailed);
         PrintReport(report, err);
     }
+    PrintNotes(notes, err);
     return read;
 }
 
 bool SaveAnyForCli(Document& doc, const std::string& path, bool ykt_binary, bool ascii, const Notifier& notifier,
                    std::ostream& err) {
-    const MeshFormat format = FormatOfPath(path);
-    if (format == MeshFormat::Ykt) {
-        return ykt_binary ? WriteYktBinary(doc, path.c_str(), notifier) : WriteYktText(doc, path.c_str(), notifier);
-    }
+    const FilePath file(path);
     std::vector<std::string> notes;
-    const bool saved = format == MeshFormat::Stl ? WriteStl(doc, path.c_str(), ascii, notifier, notes)
-                                                 : WritePly(doc, path.c_str(), ascii, notifier, notes);
-    for (const std::string& note : notes) err << "torvel-cli: " << note << '\n';
+    bool saved = false;
+    switch (FormatOfPath(path)) {
+    case MeshFormat::Ykt: return ykt_binary ? WriteYktBinary(doc, file, notifier) : WriteYktText(doc, file, notifier);
+    case MeshFormat::Stl: saved = WriteStl(doc, file, ascii, notifier, notes); break;
+    case MeshFormat::Ply: saved = WritePly(doc, file, ascii, notifier, notes); break;
+    case MeshFormat::Obj: saved = WriteObj(doc, file, notifier, notes); break;
+    case MeshFormat::Gltf: saved = WriteGltf(doc, file, false, notifier, notes); break;
+    case MeshFormat::Glb: saved = WriteGltf(doc, file, true, notifier, notes); break;
+    }
+    PrintNotes(notes, err);
     return saved;
 }
 

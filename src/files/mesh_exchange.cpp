@@ -2,10 +2,44 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 #include "files/ykt_files.h"
 
 namespace torvel {
+
+std::string LinePlace(int64_t line) {
+    return std::to_string(line) + " 行目: ";
+}
+
+std::string BytePlace(uint64_t at) {
+    return "位置 " + std::to_string(at) + ": ";
+}
+
+std::string Quoted(std::string_view word) {
+    if (word.empty()) return "ファイルの終わり";
+    std::string quoted = "\"";
+    quoted.append(word.substr(0, 32));
+    quoted += word.size() > 32 ? "...\"" : "\"";
+    return quoted;
+}
+
+void SetUniqueName(Document& doc, int i, std::string_view text) {
+    constexpr size_t kMax = kNameSize - 1;
+    std::string base(text.substr(0, kMax));
+    if (base.empty()) base = kNoName;
+    std::string name = base;
+    for (int n = 2;; ++n) {
+        bool taken = false;
+        for (int j = 0; j < i && !taken; ++j) taken = name == doc.parts_name[j];
+        if (!taken) break;
+        std::string suffix = "-";
+        suffix += std::to_string(n);
+        name = base.substr(0, kMax - suffix.size());
+        name += suffix;
+    }
+    std::memcpy(doc.parts_name[i], name.c_str(), name.size() + 1);
+}
 
 void StartMeshModel(Document& doc) {
     ResetDocument(doc);
@@ -52,14 +86,14 @@ int64_t TriangleCount(const Document& doc) {
 
 void NoteDroppedData(const Document& doc, const MeshFileKeeps& keeps, std::vector<std::string>& notes) {
     const std::string format = keeps.format;
-    if (!keeps.texture_and_weights) {
+    if (!keeps.texture) {
         bool mapped = false;
         for (size_t k = 0; k < doc.texture_map_u.size() && !mapped; ++k) {
             mapped = doc.texture_map_u[k] != 0.0f || doc.texture_map_v[k] != 0.0f;
         }
         if (mapped) notes.push_back(format + " はテクスチャ座標 (u, v) を持てないため、書き出しませんでした");
-        if (doc.has_blend) notes.push_back(format + " は重みを持てないため、書き出しませんでした");
     }
+    if (!keeps.weights && doc.has_blend) notes.push_back(format + " は重みを持てないため、書き出しませんでした");
     if (!keeps.parts && doc.parts_count > 1) {
         notes.push_back(format + " のこの形式はパーツを分けられないため、" + std::to_string(doc.parts_count) +
                         " 個のパーツを1つにまとめました (パーツ名は書き出していません)");

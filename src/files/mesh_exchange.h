@@ -7,15 +7,34 @@
 #include <cstdint>
 #include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "files/model_output.h"
+#include "files/output_file.h"
 #include "files/read_report.h"
 #include "model/document.h"
+#include "model/notifier.h"
 
 namespace torvel {
 
 // The largest vertex or face count a Document holds.
 inline constexpr int64_t kMaxElementCount = 0x7FFFFFFF;
+
+// The name of a parts whose file gives it none.
+inline constexpr char kNoName[] = "no-name";
+
+// The places report lines start with: a line of a text form, a byte offset
+// of a binary one.
+std::string LinePlace(int64_t line);
+std::string BytePlace(uint64_t at);
+// A word of the file as a report quotes it: at most 32 bytes, "ファイルの終わり"
+// for the empty word at the end.
+std::string Quoted(std::string_view word);
+
+// Parts i gets text as its name: cut to 63 bytes, "no-name" when empty, and
+// "-2", "-3", ... added while an earlier parts has the same name.
+void SetUniqueName(Document& doc, int i, std::string_view text);
 
 // An empty Document with the values the YKT text reader starts from
 // (texture mapping p1, p2 = 1); materials, units and motions stay zero.
@@ -44,6 +63,20 @@ bool ReadMeshModel(Document& doc, ReadReport* report, Read read) {
         return false;
     }
     return FinishMeshModel(doc, report);
+}
+
+// A mesh writer's frame: the wait cursor, the output file created, write(out)
+// called to fill it, the file committed, and a failure told to the user.
+template <typename Write>
+bool WriteMeshFile(Document& doc, const FilePath& path, const Notifier& notifier, const OutputOps& ops, Write write) {
+    SetWaitCursor(notifier, true);
+    OutputFile out(path, ops);
+    if (!StartModelOutput(doc, out, notifier)) return false;
+    write(out);
+    const bool saved = out.Commit();
+    SetWaitCursor(notifier, false);
+    if (!saved) ShowMessage(notifier, OutputFailureMessage(out.error()));
+    return saved;
 }
 
 // The unit normal of the triangle a, b, c wound counter-clockwise as seen
@@ -82,8 +115,9 @@ void ForEachTriangle(const Document& doc, Fn&& fn) {
 // units, motions and animations, and the parts names when the parts are
 // merged into one.
 struct MeshFileKeeps {
-    const char* format;  // "STL", "PLY"
-    bool texture_and_weights;
+    const char* format;  // "STL", "PLY", "OBJ", "glTF"
+    bool texture;
+    bool weights;
     bool parts;
 };
 void NoteDroppedData(const Document& doc, const MeshFileKeeps& keeps, std::vector<std::string>& notes);

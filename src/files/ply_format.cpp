@@ -19,8 +19,6 @@ static_assert(std::endian::native == std::endian::little, "PLY's binary numbers 
 
 namespace {
 
-constexpr char kNoName[] = "no-name";
-
 // What a vertex property fills.
 enum class Role : uint8_t { Skip, X, Y, Z, NX, NY, NZ, U, V, Weight };
 
@@ -78,9 +76,9 @@ public:
           end_(bytes.data() + bytes.size()) {}
 
     // Where the value read last starts (its line in ASCII).
-    std::string Place() const { return ascii_ ? std::to_string(words_.line) + " 行目: " : BytePlace(last_); }
+    std::string Place() const { return ascii_ ? LinePlace(words_.line) : PlaceOf(last_); }
     // Where the next value starts; binary form only.
-    std::string NextPlace() const { return BytePlace(at_); }
+    std::string NextPlace() const { return PlaceOf(at_); }
     uint64_t Remaining() const { return static_cast<uint64_t>(end_ - at_); }
 
     bool Float(PlyType type, float& out) {
@@ -139,7 +137,7 @@ private:
         return true;
     }
 
-    std::string BytePlace(const uint8_t* at) const { return "位置 " + std::to_string(at - base_) + ": "; }
+    std::string PlaceOf(const uint8_t* at) const { return BytePlace(static_cast<uint64_t>(at - base_)); }
 
     bool ascii_;
     TextTokens words_;
@@ -432,20 +430,13 @@ bool WritePly(Document& doc, const FilePath& path, bool ascii, const Notifier& n
         ShowMessage(notifier, MessageId::CannotSaveFile);
         return false;
     }
-    SetWaitCursor(notifier, true);
-    OutputFile out(path, ops);
-    if (!StartModelOutput(doc, out, notifier)) return false;
-    WriteHeader(doc, out, ascii, triangles);
-    WriteVertices(doc, out, ascii);
-    WriteFaces(doc, out, ascii);
-    const bool saved = out.Commit();
-    SetWaitCursor(notifier, false);
-    if (!saved) {
-        ShowMessage(notifier, OutputFailureMessage(out.error()));
-        return false;
-    }
-    NoteDroppedData(doc, {"PLY", true, false}, notes);
-    return true;
+    const bool saved = WriteMeshFile(doc, path, notifier, ops, [&](OutputFile& out) {
+        WriteHeader(doc, out, ascii, triangles);
+        WriteVertices(doc, out, ascii);
+        WriteFaces(doc, out, ascii);
+    });
+    if (saved) NoteDroppedData(doc, {"PLY", true, true, false}, notes);
+    return saved;
 }
 
 }  // namespace torvel

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "files/mesh_exchange.h"
 #include "files/text_tokens.h"
 
 namespace torvel {
@@ -36,13 +37,6 @@ std::vector<std::string_view> Words(std::string_view line) {
     TextTokens t{line.data(), line.data() + line.size()};
     for (std::string_view w = t.Next(); !w.empty(); w = t.Next()) words.push_back(w);
     return words;
-}
-
-std::string Quoted(std::string_view word) {
-    std::string quoted = "\"";
-    quoted.append(word.substr(0, 32));
-    quoted += word.size() > 32 ? "...\"" : "\"";
-    return quoted;
 }
 
 }  // namespace

@@ -20,15 +20,6 @@ constexpr uint64_t kHeaderBytes = 84;  // 80 bytes of free text, then the uint32
 constexpr uint64_t kFacetBytes = 50;
 // Three vertices per facet must fit the Document's vertex count.
 constexpr int64_t kMaxFacets = kMaxElementCount / 3;
-constexpr char kNoName[] = "no-name";
-
-std::string LinePlace(int64_t line) {
-    return std::to_string(line) + " 行目: ";
-}
-
-std::string BytePlace(uint64_t at) {
-    return "位置 " + std::to_string(at) + ": ";
-}
 
 uint32_t LoadU32(const uint8_t* p) {
     uint32_t v;
@@ -40,34 +31,6 @@ Vec3 LoadVec(const uint8_t* p) {
     Vec3 v;
     std::memcpy(&v, p, sizeof v);
     return v;
-}
-
-// A word as the report quotes it: at most 32 bytes.
-std::string Quoted(std::string_view word) {
-    if (word.empty()) return "ファイルの終わり";
-    std::string quoted = "\"";
-    quoted.append(word.substr(0, 32));
-    quoted += word.size() > 32 ? "...\"" : "\"";
-    return quoted;
-}
-
-// Parts i gets text as its name: cut to 63 bytes, "no-name" when empty, and
-// "-2", "-3", ... added while an earlier parts has the same name.
-void SetUniqueName(Document& doc, int i, std::string_view text) {
-    constexpr size_t kMax = kNameSize - 1;
-    std::string base(text.substr(0, kMax));
-    if (base.empty()) base = kNoName;
-    std::string name = base;
-    for (int n = 2;; ++n) {
-        bool taken = false;
-        for (int j = 0; j < i && !taken; ++j) taken = name == doc.parts_name[j];
-        if (!taken) break;
-        std::string suffix = "-";
-        suffix += std::to_string(n);
-        name = base.substr(0, kMax - suffix.size());
-        name += suffix;
-    }
-    std::memcpy(doc.parts_name[i], name.c_str(), name.size() + 1);
 }
 
 // Facet number facet of the model, the local-th of its parts: three vertices
@@ -315,22 +278,15 @@ bool WriteStl(Document& doc, const FilePath& path, bool ascii, const Notifier& n
         ShowMessage(notifier, MessageId::CannotSaveFile);
         return false;
     }
-    SetWaitCursor(notifier, true);
-    OutputFile out(path, ops);
-    if (!StartModelOutput(doc, out, notifier)) return false;
-    if (ascii) {
-        WriteAscii(doc, out);
-    } else {
-        WriteBinary(doc, out, static_cast<uint32_t>(triangles));
-    }
-    const bool saved = out.Commit();
-    SetWaitCursor(notifier, false);
-    if (!saved) {
-        ShowMessage(notifier, OutputFailureMessage(out.error()));
-        return false;
-    }
-    NoteDroppedData(doc, {"STL", false, ascii}, notes);
-    return true;
+    const bool saved = WriteMeshFile(doc, path, notifier, ops, [&](OutputFile& out) {
+        if (ascii) {
+            WriteAscii(doc, out);
+        } else {
+            WriteBinary(doc, out, static_cast<uint32_t>(triangles));
+        }
+    });
+    if (saved) NoteDroppedData(doc, {"STL", false, false, ascii}, notes);
+    return saved;
 }
 
 }  // namespace torvel
