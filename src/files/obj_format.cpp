@@ -115,9 +115,11 @@ private:
         size_t at = 0;
         for (size_t f = 0; f < mesh.num_face_vertices.size(); ++f) {
             const size_t n = mesh.num_face_vertices[f];
-            if (n > mesh.indices.size() - at) return Fail("面の角の数が合いません");
+            // The library counts corners in a byte: a face of more than 255
+            // corners leaves the counts out of step with the corners.
+            if (n > mesh.indices.size() - at) return Fail(Named(shape) + "角が 255 を超える面があります (255 個まで)");
             if (mesh.material_ids[f] == material) {
-                if (n < 3) return Fail(Named(shape) + "角が 3 つ未満の面 (または 255 を超える面) があります");
+                if (n < 3) return Fail(Named(shape) + "角が 3 つ未満の面か、255 を超える面があります");
                 int32_t v[255];
                 for (size_t k = 0; k < n; ++k) {
                     if (!VertexOf(mesh.indices[at + k], i, first_vertex, v[k])) return false;
@@ -131,7 +133,7 @@ private:
             }
             at += n;
         }
-        if (at != mesh.indices.size()) return Fail("面の角の数が合いません");
+        if (at != mesh.indices.size()) return Fail(Named(shape) + "角が 255 を超える面があります (255 個まで)");
         SetUniqueName(doc_, i, shape.name);
         if (material >= 0 && static_cast<size_t>(material) < materials.size()) {
             SetMaterial(i, materials[static_cast<size_t>(material)]);

@@ -86,6 +86,9 @@ bool ReadPlyHeader(std::span<const uint8_t> bytes, PlyHeader& header, ReadReport
             if (text != "ply") return fail("PLY ではありません (1 行目が \"ply\" ではありません)");
             continue;
         }
+        // Other lines are taken for comments too: some exporters write a
+        // free-text line without "comment", and the data after the header
+        // is still described by the element and property lines.
         if (w.empty() || w[0] == "comment" || w[0] == "obj_info") continue;
         if (w[0] == "end_header") {
             if (!format_seen) return fail("\"format\" の行がありません");
@@ -125,8 +128,6 @@ bool ReadPlyHeader(std::span<const uint8_t> bytes, PlyHeader& header, ReadReport
                 return fail("\"property\" の行は型と名前、またはリストの2つの型と名前でなければなりません");
             }
             header.elements.back().properties.push_back(std::move(property));
-        } else {
-            return fail("ヘッダーに知らない行 " + Quoted(w[0]) + " があります");
         }
     }
 }

@@ -1,0 +1,104 @@
+// Mesh files written by other programs (Debian's assimp-testmodels): each is
+// read, saved as YKT, loaded back, written again in its own format and read
+// once more. The second reading must give the first one's parts, vertices
+// and triangles, with positions, normals and u, v within 1e-6 relative.
+//
+// Left out: files the package marks invalid or that hold no triangles
+// (points, lines: OBJ/point_cloud, testline, testpoints; PLY/points, pond.0,
+// issue623 whose faces are missing), UTF-16 OBJ text (box_UTF16BE), a face of
+// more than 255 corners (box_longline), and glTF files that need what the
+// mapping does not read: required extensions (techniqueWebGL, draco),
+// infinite positions, indices out of range, missing buffers, node cycles,
+// no scene nodes, wrong JSON types (badArray).
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "cli/cli_notifier.h"
+#include "cli/mesh_files.h"
+#include "files/mesh_exchange.h"
+#include "test_support.h"
+
+namespace torvel {
+namespace {
+
+constexpr char kModels[] = "/usr/share/assimp/models/";
+
+constexpr const char* kFiles[] = {
+    "OBJ/WusonOBJ.obj", "OBJ/box.obj", "OBJ/box_mat_with_spaces.obj", "OBJ/box_without_lineending.obj",
+    "OBJ/concave_polygon.obj", "OBJ/cube_mtllib_after_g.obj", "OBJ/cube_usemtl.obj",
+    "OBJ/cube_with_vertexcolors.obj", "OBJ/empty_mat.obj", "OBJ/multiple_spaces.obj", "OBJ/number_formats.obj",
+    "OBJ/regr01.obj", "OBJ/regr_3429812.obj", "OBJ/space_in_material_name.obj", "OBJ/spider.obj",
+    "OBJ/testmixed.obj",
+    "PLY/Wuson.ply", "PLY/cube.ply", "PLY/cube_binary.ply", "PLY/cube_uv.ply", "PLY/float-color.ply",
+    "STL/3DSMaxExport.STL", "STL/Spider_ascii.stl", "STL/Spider_binary.stl", "STL/Wuson.stl",
+    "STL/sphereWithHole.stl", "STL/triangle.stl", "STL/triangle_with_empty_solid.stl",
+    "STL/triangle_with_two_solids.stl",
+    "glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb", "glTF2/BoxBadNormals-glTF-Binary/BoxBadNormals.glb",
+    "glTF2/BoxTexcoords-glTF/boxTexcoords.gltf", "glTF2/BoxTextured-glTF/BoxTextured.gltf",
+    "glTF2/BoxTextured-glTF-Binary/BoxTextured.glb", "glTF2/BoxTextured-glTF-Embedded/BoxTextured.gltf",
+    "glTF2/BoxTextured-glTF-pbrSpecularGlossiness/BoxTextured.gltf", "glTF2/ClearCoat-glTF/ClearCoatTest.gltf",
+    "glTF2/IncorrectVertexArrays/Cube.gltf", "glTF2/cameras/Cameras.gltf",
+    "glTF2/glTF-Asset-Generator/Mesh_PrimitiveMode/Mesh_PrimitiveMode_04.gltf",
+    "glTF2/glTF-Asset-Generator/Mesh_PrimitiveMode/Mesh_PrimitiveMode_05.gltf",
+    "glTF2/glTF-Asset-Generator/Mesh_PrimitiveMode/Mesh_PrimitiveMode_06.gltf",
+    "glTF2/glTF-Asset-Generator/Mesh_PrimitiveMode/Mesh_PrimitiveMode_11.gltf",
+    "glTF2/glTF-Sample-Models/AnimatedMorphCube-glTF/AnimatedMorphCube.gltf",
+    "glTF2/issue_3269/texcoord_crash.gltf", "glTF2/simple_skin/simple_skin.gltf",
+    "glTF2/textureTransform/TextureTransformTest.gltf", "glTF2/wrongTypes/badNumber.gltf",
+};
+
+bool Near(float a, float b) {
+    return std::fabs(a - b) <= 1e-6f * std::max({1.0f, std::fabs(a), std::fabs(b)});
+}
+
+bool Near(const Vec3& a, const Vec3& b) {
+    return Near(a.x, b.x) && Near(a.y, b.y) && Near(a.z, b.z);
+}
+
+TEST(RealMeshFiles, ComeBackThroughYktAndTheirOwnFormat) {
+    if (!std::filesystem::exists(kModels)) GTEST_SKIP() << "assimp-testmodels is not installed (scripts/setup)";
+    test::TempFolder folder;
+    for (const char* name : kFiles) {
+        SCOPED_TRACE(name);
+        const std::string path = std::string(kModels) + name;
+        std::ostringstream err;
+        const Notifier notifier = cli::StderrNotifier(err);
+        auto first = NewDocument();
+        ASSERT_TRUE(cli::LoadAnyForCli(*first, path, notifier, err)) << err.str();
+        const std::string ykt = folder.Path("model.ykt");
+        ASSERT_TRUE(cli::SaveAnyForCli(*first, ykt, true, false, notifier, err)) << err.str();
+        auto model = NewDocument();
+        ASSERT_TRUE(cli::LoadAnyForCli(*model, ykt, notifier, err)) << err.str();
+        // The same form as the file came in: an ASCII STL keeps its solids.
+        const std::string extension = std::filesystem::path(path).extension().string();
+        const bool ascii = cli::FormatOfPath(path) == cli::MeshFormat::Stl && test::ReadBytes(path)[0] == 's';
+        const std::string again = folder.Path("again" + extension);
+        ASSERT_TRUE(cli::SaveAnyForCli(*model, again, false, ascii, notifier, err)) << err.str();
+        auto second = NewDocument();
+        ASSERT_TRUE(cli::LoadAnyForCli(*second, again, notifier, err)) << err.str();
+
+        ASSERT_EQ(second->parts_count, first->parts_count);
+        ASSERT_EQ(second->total_vertex_count, first->total_vertex_count);
+        ASSERT_EQ(TriangleCount(*second), TriangleCount(*first));
+        // STL writes each facet's normal computed from its corners.
+        const bool stl = cli::FormatOfPath(path) == cli::MeshFormat::Stl;
+        for (size_t g = 0; g < first->vertices.size(); ++g) {
+            ASSERT_TRUE(Near(second->vertices[g], first->vertices[g])) << "vertex " << g;
+            const size_t facet = g - g % 3;
+            const Vec3 normal = stl ? TriangleNormal(first->vertices[facet], first->vertices[facet + 1],
+                                                     first->vertices[facet + 2])
+                                    : first->normals[g];
+            ASSERT_TRUE(Near(second->normals[g], normal)) << "vertex " << g;
+            ASSERT_TRUE(Near(second->texture_map_u[g], first->texture_map_u[g])) << "vertex " << g;
+            ASSERT_TRUE(Near(second->texture_map_v[g], first->texture_map_v[g])) << "vertex " << g;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace torvel
