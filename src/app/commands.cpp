@@ -13,6 +13,7 @@
 #include "edit/edit_commands.h"
 #include "edit/edit_ops.h"
 #include "resources/resource_ids.h"
+#include "torvel_version.h"
 
 namespace torvel::app {
 
@@ -92,7 +93,7 @@ void OpenHelp() {
 void ShowAbout() {
     Shell& s = TheShell();
     HICON icon = LoadIconW(s.instance, MAKEINTRESOURCEW(IDI_APP));
-    ShellAboutW(s.main, L"TORVEL", L"YKT モデルエディタ", icon);
+    ShellAboutW(s.main, L"TORVEL", kAboutText, icon);
 }
 
 }  // namespace
@@ -187,6 +188,8 @@ void ClearToggleMarks() {
         SendMessageW(s.edit_toolbar, TB_CHECKBUTTON, id, MAKELONG(FALSE, 0));
     }
 }
+
+const wchar_t kAboutText[] = L"バージョン " TORVEL_VERSION L"\r\nYKT 形式の3Dモデルを6方向から見て編集するエディタ";
 
 const wchar_t* EditToolbarTip(UINT_PTR id) {
     switch (id) {

@@ -19,6 +19,10 @@ void RefreshModelState();
 // The two toggles' check marks and pressed buttons, cleared after a load.
 void ClearToggleMarks();
 
+// The About box's text under the program's name: the version, then one line
+// on what the program is.
+extern const wchar_t kAboutText[];
+
 // Tooltip text of an EditToolbar button, or nullptr.
 const wchar_t* EditToolbarTip(UINT_PTR id);
 

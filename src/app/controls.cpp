@@ -17,14 +17,14 @@ constexpr int kZoomMin = 100;
 constexpr int kZoomMax = 1000;
 constexpr int kZoomStep = 100;
 
+// The smallest view the window keeps: room for a picture and both scroll bars.
+constexpr int kMinViewWidth = 160;
+constexpr int kMinViewHeight = 120;
+// The rebar draws a line between bands besides their borders.
+constexpr int kBandGap = 2;
+
 HMENU Id(int id) {
     return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
-}
-
-void UseGuiFont(HWND hwnd) {
-    HGDIOBJ font = GetStockObject(DEFAULT_GUI_FONT);
-    if (font == nullptr) font = GetStockObject(ANSI_VAR_FONT);
-    if (font != nullptr) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
 SIZE MeasureText(HWND hwnd, const wchar_t* text) {
@@ -169,19 +169,17 @@ void CreateZoomToolbar(HWND rebar) {
 
 }  // namespace
 
+void UseGuiFont(HWND hwnd) {
+    HGDIOBJ font = GetStockObject(DEFAULT_GUI_FONT);
+    if (font == nullptr) font = GetStockObject(ANSI_VAR_FONT);
+    if (font != nullptr) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
 void CreateStatusBar(HWND parent) {
     Shell& s = TheShell();
     s.status_bar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, parent,
                                    Id(IDC_STATUS_BAR), s.instance, nullptr);
     UseGuiFont(s.status_bar);
-}
-
-void CreatePartsList(HWND parent) {
-    Shell& s = TheShell();
-    s.parts_list = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
-                                   WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY, 0,
-                                   0, 0, 0, parent, Id(IDC_PARTS_LIST), s.instance, nullptr);
-    UseGuiFont(s.parts_list);
 }
 
 void CreateRebar(HWND parent) {
@@ -221,6 +219,63 @@ void LayoutMainWindow(HWND main) {
     SendMessageW(s.view, WM_SETREDRAW, TRUE, 0);
     MoveWindow(s.view, 0, 0, W - R - kPartsListWidth, H - S, TRUE);
     ApplyZoom(*s.doc, s.view_state, ShellViewHost());
+}
+
+namespace {
+
+// The size the vertical rebar needs to show its bands whole in one column:
+// along the bar each band's smallest child length and its borders, across it
+// the broadest band; and the rebar's own frame. Its present size is no
+// guide: on a short window it wraps the bands into more columns.
+SIZE RebarNeeds(HWND rebar) {
+    int length = 0;
+    int breadth = 0;
+    const LRESULT bands = SendMessageW(rebar, RB_GETBANDCOUNT, 0, 0);
+    for (LRESULT k = 0; k < bands; ++k) {
+        REBARBANDINFOW band{};
+        band.cbSize = sizeof band;
+        band.fMask = RBBIM_CHILDSIZE;
+        SendMessageW(rebar, RB_GETBANDINFOW, static_cast<WPARAM>(k), reinterpret_cast<LPARAM>(&band));
+        RECT borders{};
+        SendMessageW(rebar, RB_GETBANDBORDERS, static_cast<WPARAM>(k), reinterpret_cast<LPARAM>(&borders));
+        // In a vertical rebar a band's left and right borders lie along the bar.
+        length += static_cast<int>(band.cxMinChild + borders.left + borders.right) + kBandGap;
+        breadth = std::max(breadth, static_cast<int>(band.cyMinChild + borders.top + borders.bottom) + kBandGap);
+    }
+    RECT window{};
+    RECT client{};
+    GetWindowRect(rebar, &window);
+    GetClientRect(rebar, &client);
+    return {breadth + (window.right - window.left) - client.right, length + (window.bottom - window.top) - client.bottom};
+}
+
+// The width of the menu bar's items on one line.
+int MenuBarWidth(HWND main) {
+    int width = 0;
+    const int items = GetMenuItemCount(GetMenu(main));
+    for (int k = 0; k < items; ++k) {
+        RECT item{};
+        if (GetMenuItemRect(main, GetMenu(main), static_cast<UINT>(k), &item)) width += item.right - item.left;
+    }
+    return width;
+}
+
+}  // namespace
+
+SIZE MinimumWindowSize(HWND main) {
+    Shell& s = TheShell();
+    const SIZE bar = RebarNeeds(s.rebar);
+    RECT status{};
+    GetWindowRect(s.status_bar, &status);
+    const int client_width = kMinViewWidth + static_cast<int>(bar.cx) + kPartsListWidth;
+    const int client_height = std::max(static_cast<int>(bar.cy), kMinViewHeight) + (status.bottom - status.top);
+    // The menu bar stays on one line: a wrapped one would take the client's height.
+    RECT frame{0, 0, client_width, client_height};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(main, GWL_STYLE)), TRUE,
+                       static_cast<DWORD>(GetWindowLongPtrW(main, GWL_EXSTYLE)));
+    const int frame_width = (frame.right - frame.left) - client_width;
+    return {std::max(static_cast<int>(frame.right - frame.left), MenuBarWidth(main) + frame_width),
+            frame.bottom - frame.top};
 }
 
 void ApplyZoomToView() {

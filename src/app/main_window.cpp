@@ -106,6 +106,14 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
     case WM_SIZE:
         OnSize(hwnd);
         return 0;
+    case WM_GETMINMAXINFO:
+        // Asked before the children exist, too; then the default stands.
+        if (s.rebar == nullptr) break;
+        reinterpret_cast<MINMAXINFO*>(lparam)->ptMinTrackSize = [&] {
+            const SIZE size = MinimumWindowSize(hwnd);
+            return POINT{size.cx, size.cy};
+        }();
+        return 0;
     case WM_CLOSE:
         OnClose(hwnd);
         return 0;

@@ -39,6 +39,20 @@ void DefaultShowMessage(const UserMessage& m) {
     MessageBoxW(own_thread ? main : nullptr, text.c_str(), L"TORVEL", MB_OK | MessageBoxIcon(m.icon));
 }
 
+// The square where the view's two scroll bars meet belongs to neither of
+// them and is painted only with the whole frame. When a bar comes or goes
+// the frame is painted again, so the square never keeps the picture that was
+// there before; while the view's redraw is off (the zoom turns it off around
+// its changes) an invalidation would be lost, so it waits until redraw is on.
+bool frame_stale = false;
+
+void RepaintStaleFrame() {
+    HWND view = TheShell().view;
+    if (!frame_stale || !IsWindowVisible(view)) return;
+    frame_stale = false;
+    RedrawWindow(view, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
+}
+
 void SetPartsSplitButton(bool enabled) {
     SendMessageW(TheShell().edit_toolbar, TB_ENABLEBUTTON, IDM_EDIT_SPLIT_PARTS, MAKELONG(enabled ? TRUE : FALSE, 0));
 }
@@ -82,13 +96,21 @@ ViewHost ShellViewHost() {
         si.nMax = a.range_max;
         si.nPage = static_cast<UINT>(a.page > 0 ? a.page : 0);
         si.nPos = a.scroll;
-        SetScrollInfo(TheShell().view, axis == Axis::Horizontal ? SB_HORZ : SB_VERT, &si, TRUE);
+        HWND view = TheShell().view;
+        const LONG_PTR bars = WS_HSCROLL | WS_VSCROLL;
+        const LONG_PTR shown = GetWindowLongPtrW(view, GWL_STYLE) & bars;
+        SetScrollInfo(view, axis == Axis::Horizontal ? SB_HORZ : SB_VERT, &si, TRUE);
+        if ((GetWindowLongPtrW(view, GWL_STYLE) & bars) != shown) frame_stale = true;
+        RepaintStaleFrame();
     };
     h.scroll_content = [](int dx, int dy, bool invalidate_uncovered) {
         ScrollWindowEx(TheShell().view, dx, dy, nullptr, nullptr, nullptr, nullptr,
                        invalidate_uncovered ? SW_INVALIDATE : 0);
     };
-    h.set_redraw = [](bool enabled) { SendMessageW(TheShell().view, WM_SETREDRAW, enabled ? TRUE : FALSE, 0); };
+    h.set_redraw = [](bool enabled) {
+        SendMessageW(TheShell().view, WM_SETREDRAW, enabled ? TRUE : FALSE, 0);
+        RepaintStaleFrame();
+    };
     h.invalidate = [] { InvalidateRect(TheShell().view, nullptr, FALSE); };
     h.zoom_text = []() -> std::string {
         wchar_t text[16] = {};

@@ -22,7 +22,7 @@
 #define IDR_MAIN_MENU         101  /* menu bar of the main window */
 #define IDB_EDIT_TOOLBAR      102  /* strip of three 32x32 images: selection mode, one-sided, parts split */
 #define IDB_ZOOM_TOOLBAR      103  /* one 32x32 image: zoom reset */
-#define IDR_ACCELERATORS      104  /* the six arrow-key accelerators */
+#define IDR_ACCELERATORS      104  /* the six arrow-key accelerators and F1 */
 #define IDI_APP               105  /* program icon (About box, Explorer) */
 
 /* Face split pattern images, 16x16: pattern i is bitmap IDB_PATTERN_FIRST + i. */
