@@ -1,5 +1,6 @@
 #include "files/gltf_format.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -265,6 +266,9 @@ private:
         if (n > static_cast<size_t>(kMaxElementCount) - positions_.size()) {
             return Fail("頂点が多すぎます (2147483647 個まで)");
         }
+        for (auto* array : {&u_, &v_, &weights_}) Grow(*array, n);
+        Grow(positions_, n);
+        Grow(normals_, n);
         const bool moved = !world.IsIdentity();
         const Matrix normal_matrix = NormalMatrix(world);
         for (size_t k = 0; k < n; ++k) {
@@ -356,6 +360,12 @@ private:
         const size_t len = std::min(uri.size(), static_cast<size_t>(kTextureFileSize - 1));
         std::memcpy(doc_.texture_file[i], uri.data(), len);
         doc_.texture_file[i][len] = '\0';
+    }
+
+    // Room for n more values, keeping the doubling growth across primitives.
+    template <typename T>
+    static void Grow(std::vector<T>& array, size_t n) {
+        if (array.capacity() - array.size() < n) array.reserve(std::max(2 * array.capacity(), array.size() + n));
     }
 
     static Vec3 Transform(const Matrix& m, const Vec3& p, double w) {
@@ -588,6 +598,25 @@ tinygltf::Model GltfOf(const Document& doc, bool& renamed) {
     return model;
 }
 
+// A stream that hands what the library writes straight to the output file.
+class OutputStreamBuffer : public std::streambuf {
+public:
+    explicit OutputStreamBuffer(OutputFile& out) : out_(out) {}
+
+protected:
+    int_type overflow(int_type ch) override {
+        if (ch != traits_type::eof()) out_.Put(static_cast<char>(ch));
+        return traits_type::not_eof(ch);
+    }
+    std::streamsize xsputn(const char* data, std::streamsize n) override {
+        out_.Write(data, static_cast<size_t>(n));
+        return n;
+    }
+
+private:
+    OutputFile& out_;
+};
+
 }  // namespace
 
 bool ReadGltf(Document& doc, std::span<const uint8_t> bytes, const ExternalFileReader& read_file,
@@ -602,19 +631,13 @@ bool WriteGltf(Document& doc, const FilePath& path, bool binary, const Notifier&
         return false;
     }
     bool renamed = false;
-    std::string bytes;
-    {
-        const tinygltf::Model model = GltfOf(doc, renamed);
-        std::ostringstream stream;
+    const tinygltf::Model model = GltfOf(doc, renamed);
+    const bool saved = WriteMeshFile(doc, path, notifier, ops, [&](OutputFile& out) {
+        OutputStreamBuffer buffer(out);
+        std::ostream stream(&buffer);
         tinygltf::TinyGLTF writer;
-        if (!writer.WriteGltfSceneToStream(&model, stream, !binary, binary)) {
-            ShowMessage(notifier, MessageId::CannotSaveFile);
-            return false;
-        }
-        bytes = std::move(stream).str();
-    }
-    const bool saved =
-        WriteMeshFile(doc, path, notifier, ops, [&](OutputFile& out) { out.Write(bytes.data(), bytes.size()); });
+        return writer.WriteGltfSceneToStream(&model, stream, !binary, binary);
+    });
     if (!saved) return false;
     NoteDroppedData(doc, {"glTF", true, true, true}, notes);
     const bool specular = [&] {

@@ -8,6 +8,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "files/model_output.h"
@@ -66,16 +67,23 @@ bool ReadMeshModel(Document& doc, ReadReport* report, Read read) {
 }
 
 // A mesh writer's frame: the wait cursor, the output file created, write(out)
-// called to fill it, the file committed, and a failure told to the user.
+// called to fill it, the file committed, and a failure told to the user. A
+// write that returns false leaves the target as it was (nothing committed).
 template <typename Write>
 bool WriteMeshFile(Document& doc, const FilePath& path, const Notifier& notifier, const OutputOps& ops, Write write) {
     SetWaitCursor(notifier, true);
     OutputFile out(path, ops);
     if (!StartModelOutput(doc, out, notifier)) return false;
-    write(out);
-    const bool saved = out.Commit();
+    bool filled = true;
+    if constexpr (std::is_same_v<decltype(write(out)), bool>) {
+        filled = write(out);
+    } else {
+        write(out);
+    }
+    const bool saved = filled && out.Commit();
     SetWaitCursor(notifier, false);
-    if (!saved) ShowMessage(notifier, OutputFailureMessage(out.error()));
+    if (!filled) ShowMessage(notifier, MessageId::CannotSaveFile);
+    if (filled && !saved) ShowMessage(notifier, OutputFailureMessage(out.error()));
     return saved;
 }
 

@@ -77,8 +77,10 @@ public:
 
     // Where the value read last starts (its line in ASCII).
     std::string Place() const { return ascii_ ? LinePlace(words_.line) : PlaceOf(last_); }
-    // Where the next value starts; binary form only.
-    std::string NextPlace() const { return PlaceOf(at_); }
+    // Where the next value starts, and that place as a report gives it;
+    // binary form only.
+    const uint8_t* Next() const { return at_; }
+    std::string PlaceOf(const uint8_t* at) const { return BytePlace(static_cast<uint64_t>(at - base_)); }
     uint64_t Remaining() const { return static_cast<uint64_t>(end_ - at_); }
 
     bool Float(PlyType type, float& out) {
@@ -136,8 +138,6 @@ private:
         out = v;
         return true;
     }
-
-    std::string PlaceOf(const uint8_t* at) const { return BytePlace(static_cast<uint64_t>(at - base_)); }
 
     bool ascii_;
     TextTokens words_;
@@ -251,7 +251,7 @@ private:
 
     bool ReadVertices(const PlyElement& e, PlyValues& values) {
         for (int64_t k = 0; k < e.count; ++k) {
-            const std::string start = header_.ascii ? std::string() : values.NextPlace();
+            const uint8_t* const start = values.Next();  // formatted only for a report
             const size_t g = static_cast<size_t>(k);
             Vec3& position = doc_.vertices[g];
             Vec3& normal = doc_.normals[g];
@@ -266,7 +266,7 @@ private:
                 if (!read) return Ended(values, "頂点", k);
             }
             if (!IsFiniteVec(position)) {
-                return Fail(header_.ascii ? values.Place() : start,
+                return Fail(header_.ascii ? values.Place() : values.PlaceOf(start),
                             "頂点 " + std::to_string(k) + " の位置が有限の数ではありません");
             }
         }
