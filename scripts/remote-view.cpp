@@ -15,6 +15,7 @@
 //   remote-view.exe view                  prints the view's client size "WIDTH HEIGHT"
 //   remote-view.exe parts                 prints the PartsList's lines, one a line
 //   remote-view.exe command ID            sends the menu command ID and waits for it
+//   remote-view.exe zoom PERCENT          puts PERCENT into the zoom field and the slider
 //   remote-view.exe drag X0 Y0 X1 Y1 [--hold]
 //                                         left button pressed at (X0, Y0) of the view's
 //                                         client area, moved to (X1, Y1) and (without
@@ -26,14 +27,29 @@
 //                                         after OK (1) or Cancel (2) waits until the
 //                                         dialog has gone and the command has ended
 //   remote-view.exe controls              lists the open dialog's controls (stderr)
+//   remote-view.exe launch EXE MODEL      starts the editor EXE on MODEL and returns when
+//                                         its view has painted the model
+//   remote-view.exe quit                  closes the editor and waits until its window has gone
 //   remote-view.exe save PATH text|binary [--hold]
 //                                         Save As: opens the dialog, lists its controls
 //                                         (stderr), writes PATH into the file name field,
 //                                         chooses the form in the type list and presses
 //                                         Save; with --hold it stops before pressing it
 //
-// Every step but "view" and "parts" prints the rectangle when it is done; the rectangle
-// takes in the editor's open dialogs, so that the picture shows them.
+// Every step but "view", "parts" and "quit" prints the rectangle when it is done; the
+// rectangle takes in the editor's open dialogs, so that the picture shows them.
+//
+// A step returns only when the editor has processed it: mouse messages and
+// commands are sent, not posted, so the editor has handled them when the
+// send returns; a command that opens a modal dialog is posted, and the step
+// waits until the dialog answers; after OK or Cancel the step waits until
+// the dialog has been destroyed and then for an answer, which the editor
+// gives only when it is back in its message loop, the command over. Then
+// whatever the step invalidated is painted before the rectangle is printed.
+//
+// With --time first (remote-view.exe --time STEP ...), the step's time from
+// its first message to the end of that painting goes to stderr as
+// "time-ms N.N"; for launch, from the start of the editor's process.
 //
 // Exit status: 0 done; 1 no editor window in time, it does not answer, or a
 // step could not be done; 2 wrong command line; 3 the editor shows a message
@@ -179,7 +195,7 @@ HWND WaitForDialog(HWND main, double seconds) {
             if (SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerMs, &result) != 0) return dialog;
         }
         if (GetTickCount64() > deadline) return nullptr;
-        Sleep(100);
+        Sleep(5);
     }
 }
 
@@ -189,13 +205,30 @@ bool Answers(HWND hwnd) {
     return SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerMs, &result) != 0;
 }
 
-// Posts a message and waits until the window's thread has handled it. Sent
-// messages go before posted ones, so the first answer may come before the
-// posted message is taken; the second comes only with the next wait for a
-// message, after the posted one has been handled.
-bool PostAndWait(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (!PostMessageW(hwnd, message, wparam, lparam)) return false;
-    return Answers(hwnd) && Answers(hwnd);
+// Sends a message to the window and returns when its thread has handled it.
+// (A posted message gives no such certainty: a message sent after it may
+// be answered while the posted one still waits in the queue.)
+bool SendAndWait(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(hwnd, message, wparam, lparam, SMTO_NORMAL, kAnswerMs, &result) != 0;
+}
+
+// The step's clock, for --time.
+bool print_time = false;
+LARGE_INTEGER step_start{};
+
+void StartClock() {
+    QueryPerformanceCounter(&step_start);
+}
+
+void PrintTime() {
+    if (!print_time) return;
+    LARGE_INTEGER now{};
+    LARGE_INTEGER frequency{};
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    Print(stderr, L"time-ms %.1f\n",
+          1000.0 * static_cast<double>(now.QuadPart - step_start.QuadPart) / static_cast<double>(frequency.QuadPart));
 }
 
 LRESULT Send(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -212,6 +245,7 @@ int Finish(HWND main, int status) {
         RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
     }
     Answers(main);
+    PrintTime();
     RECT r{};
     GetWindowRect(main, &r);
     const RECT dialogs = DialogsOf(main);
@@ -242,8 +276,10 @@ HWND FindEditor(double wait_seconds) {
 int Usage() {
     Print(stderr,
           L"usage: remote-view.exe [--wait SECONDS] [--direction front|back|left|right|top|bottom] [--zoom 100..1000]\n"
-          L"       remote-view.exe rect | view | parts | command ID | drag X0 Y0 X1 Y1 [--hold] | release X Y\n"
-          L"       remote-view.exe open-dialog ID | dialog-click ID... | controls | save PATH text|binary [--hold]\n");
+          L"       remote-view.exe rect | view | parts | command ID | zoom PERCENT | drag X0 Y0 X1 Y1 [--hold] | release X Y\n"
+          L"       remote-view.exe open-dialog ID | dialog-click ID... | controls | save PATH text|binary [--hold]\n"
+          L"       remote-view.exe launch EXE MODEL | quit\n"
+          L"       (--time before a step prints its time)\n");
     return 2;
 }
 
@@ -348,18 +384,18 @@ LPARAM Point(long x, long y) {
 }
 
 int RunDrag(HWND main, HWND view, const long (&p)[4], bool hold) {
-    if (!PostAndWait(view, WM_LBUTTONDOWN, MK_LBUTTON, Point(p[0], p[1]))) return Fail(L"the view takes no press"), 1;
+    if (!SendAndWait(view, WM_LBUTTONDOWN, MK_LBUTTON, Point(p[0], p[1]))) return Fail(L"the view takes no press"), 1;
     for (int step = 1; step <= kDragSteps; ++step) {
         const long x = p[0] + (p[2] - p[0]) * step / kDragSteps;
         const long y = p[1] + (p[3] - p[1]) * step / kDragSteps;
-        if (!PostAndWait(view, WM_MOUSEMOVE, MK_LBUTTON, Point(x, y))) return Fail(L"the view takes no move"), 1;
+        if (!SendAndWait(view, WM_MOUSEMOVE, MK_LBUTTON, Point(x, y))) return Fail(L"the view takes no move"), 1;
     }
-    if (!hold && !PostAndWait(view, WM_LBUTTONUP, 0, Point(p[2], p[3]))) return Fail(L"the view takes no release"), 1;
+    if (!hold && !SendAndWait(view, WM_LBUTTONUP, 0, Point(p[2], p[3]))) return Fail(L"the view takes no release"), 1;
     return Finish(main, 0);
 }
 
 int RunRelease(HWND main, HWND view, long x, long y) {
-    if (!PostAndWait(view, WM_LBUTTONUP, 0, Point(x, y))) return Fail(L"the view takes no release"), 1;
+    if (!SendAndWait(view, WM_LBUTTONUP, 0, Point(x, y))) return Fail(L"the view takes no release"), 1;
     return Finish(main, StatusAfterStep(main));
 }
 
@@ -386,16 +422,18 @@ void ListControls(HWND dialog) {
     EnumChildWindows(dialog, ListControl, 0);
 }
 
-// After OK or Cancel the modal loop ends and the command that opened the
-// dialog goes on (splits the faces, writes the file); the main window
-// answers when it has returned.
+// After OK or Cancel the modal loop ends, the dialog is destroyed and the
+// command that opened it goes on (splits the faces, writes the file). A
+// dialog that is only hidden may still be in its loop, which would answer;
+// once it is destroyed, the editor answers when the command has returned to
+// the message loop (or shows a message box, which the step reports).
 bool WaitUntilClosed(HWND main, HWND dialog) {
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(kStepWaitSeconds * 1000);
-    while (IsWindow(dialog) && IsWindowVisible(dialog)) {
+    while (IsWindow(dialog)) {
         if (GetTickCount64() > deadline) return false;
-        Sleep(50);
+        Sleep(1);
     }
-    return Answers(main) && Answers(main);
+    return Answers(main);
 }
 
 bool Click(HWND main, HWND dialog, int id) {
@@ -406,7 +444,7 @@ bool Click(HWND main, HWND dialog, int id) {
     }
     if (id == IDOK || id == IDCANCEL) {
         // The click ends the modal loop, and with it the answers of the
-        // dialog's thread to this send until the command is over.
+        // dialog's thread until the command is over: it is posted.
         PostMessageW(button, BM_CLICK, 0, 0);
         if (!WaitUntilClosed(main, dialog)) return Fail(L"the dialog stays open after its button was pressed");
         return true;
@@ -474,6 +512,63 @@ int RunSave(HWND main, const wchar_t* path, bool binary, bool hold) {
     return Finish(main, StatusAfterStep(main));
 }
 
+// Starts the editor and waits until its view has painted the model: the
+// model is loaded inside the window's first size message, the PartsList is
+// filled by the load, the answer comes when the load is over, and the view
+// is painted once nothing is left in its update region.
+int RunLaunch(const wchar_t* exe, const wchar_t* model) {
+    std::wstring line = L"\"" + std::wstring(exe) + L"\" \"" + model + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    StartClock();
+    if (!CreateProcessW(exe, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        return Fail(L"cannot start the editor"), 1;
+    }
+    CloseHandle(process.hThread);
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(kAnswerMs * 3);
+    HWND main = nullptr;
+    Controls controls;
+    for (;;) {
+        if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) {
+            CloseHandle(process.hProcess);
+            return Fail(L"the editor ended before it showed its model"), 1;
+        }
+        if (GetTickCount64() > deadline) {
+            CloseHandle(process.hProcess);
+            return Fail(L"the editor did not show its model in time"), 1;
+        }
+        // The window is found while it creates its children; they are
+        // looked for until they are there.
+        if (main == nullptr) main = FindWindowW(kMainWindowClass, kMainWindowTitle);
+        if (main != nullptr && (controls.parts_list == nullptr || controls.view == nullptr)) controls = ControlsOf(main);
+        if (main != nullptr && controls.parts_list != nullptr && controls.view != nullptr &&
+            Send(controls.parts_list, LB_GETCOUNT, 0, 0) > 0 && Answers(main) &&
+            !GetUpdateRect(controls.view, nullptr, FALSE)) {
+            break;
+        }
+        if (main != nullptr && ShowsDialog(main)) {
+            CloseHandle(process.hProcess);
+            Fail(L"the editor shows a message, not the model");
+            return Finish(main, 3);
+        }
+        Sleep(1);
+    }
+    CloseHandle(process.hProcess);
+    return Finish(main, 0);
+}
+
+// Closes the editor as its close box does and waits until the window has gone.
+int RunQuit(HWND main) {
+    if (!PostMessageW(main, WM_CLOSE, 0, 0)) return Fail(L"cannot post"), 1;
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(kStepWaitSeconds * 1000);
+    while (IsWindow(main)) {
+        if (GetTickCount64() > deadline) return Fail(L"the editor's window stays open"), 1;
+        Sleep(5);
+    }
+    return 0;
+}
+
 int RunStep(int argc, wchar_t** argv) {
     const std::wstring step = argv[1];
     const int rest = argc - 2;
@@ -482,8 +577,13 @@ int RunStep(int argc, wchar_t** argv) {
     bool hold = false;
 
     // Check the command line before looking for the editor.
-    if (step == L"rect" || step == L"view" || step == L"parts" || step == L"controls") {
+    if (step == L"rect" || step == L"view" || step == L"parts" || step == L"controls" || step == L"quit") {
         if (rest != 0) return Usage();
+    } else if (step == L"launch") {
+        if (rest != 2) return Usage();
+        return RunLaunch(args[0], args[1]);
+    } else if (step == L"zoom") {
+        if (rest != 1 || !ParseInt(args[0], n[0]) || n[0] < 100 || n[0] > 1000 || n[0] % 100 != 0) return Usage();
     } else if (step == L"command" || step == L"open-dialog") {
         if (rest != 1 || !ParseInt(args[0], n[0]) || n[0] <= 0 || n[0] > 0xFFFF) return Usage();
     } else if (step == L"drag") {
@@ -512,7 +612,9 @@ int RunStep(int argc, wchar_t** argv) {
     HWND main = FindEditor(kStepWaitSeconds);
     if (main == nullptr) return 1;
     const Controls controls = ControlsOf(main);
+    StartClock();
     if (step == L"rect") return Finish(main, 0);
+    if (step == L"quit") return RunQuit(main);
     if (step == L"view") {
         if (controls.view == nullptr) return Fail(L"no view window found"), 1;
         RECT r{};
@@ -532,6 +634,10 @@ int RunStep(int argc, wchar_t** argv) {
         return 0;
     }
     if (step == L"command") return RunCommand(main, n[0]);
+    if (step == L"zoom") {
+        if (SetZoom(controls, static_cast<int>(n[0])) != 0) return 1;
+        return Finish(main, StatusAfterStep(main));
+    }
     if (step == L"open-dialog") return RunOpenDialog(main, n[0]);
     if (step == L"dialog-click") return RunDialogClick(main, rest, args);
     if (step == L"controls") return RunControls(main);
@@ -544,6 +650,12 @@ int RunStep(int argc, wchar_t** argv) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc > 1 && std::wcscmp(argv[1], L"--time") == 0) {
+        print_time = true;
+        argv[1] = argv[0];
+        ++argv;
+        --argc;
+    }
     if (argc > 1 && argv[1][0] != L'-') return RunStep(argc, argv);
     return RunView(argc, argv);
 }
