@@ -189,7 +189,8 @@ void ClearToggleMarks() {
     }
 }
 
-const wchar_t kAboutText[] = L"バージョン " TORVEL_VERSION L"\r\nYKT 形式の3Dモデルを6方向から見て編集するエディタ";
+// One line: the box leaves room for little more under the program's name.
+const wchar_t kAboutText[] = L"バージョン " TORVEL_VERSION L"　YKT 形式の3Dモデルエディタ";
 
 const wchar_t* EditToolbarTip(UINT_PTR id) {
     switch (id) {

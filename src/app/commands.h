@@ -19,8 +19,8 @@ void RefreshModelState();
 // The two toggles' check marks and pressed buttons, cleared after a load.
 void ClearToggleMarks();
 
-// The About box's text under the program's name: the version, then one line
-// on what the program is.
+// The About box's line under the program's name: the version and what the
+// program is.
 extern const wchar_t kAboutText[];
 
 // Tooltip text of an EditToolbar button, or nullptr.
