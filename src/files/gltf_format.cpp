@@ -77,6 +77,13 @@ struct AccessorView {
     bool normalized = false;
 };
 
+// The values into a Document array of the same length (which may be empty,
+// with no storage at all).
+template <typename T>
+void CopyInto(HeapArray<T>& to, const std::vector<T>& from) {
+    if (!from.empty()) std::memcpy(to.data(), from.data(), from.size() * sizeof(T));
+}
+
 class GltfModel {
 public:
     GltfModel(Document& doc, const tinygltf::Model& model, ReadReport* report, std::vector<std::string>& notes)
@@ -109,12 +116,12 @@ public:
         }
         AllocateVertexArrays(doc_, static_cast<int32_t>(positions_.size()));
         AllocateFaceArray(doc_, static_cast<int32_t>(faces_.size()));
-        std::memcpy(doc_.vertices.data(), positions_.data(), positions_.size() * sizeof(Vec3));
-        std::memcpy(doc_.normals.data(), normals_.data(), normals_.size() * sizeof(Vec3));
-        std::memcpy(doc_.texture_map_u.data(), u_.data(), u_.size() * sizeof(float));
-        std::memcpy(doc_.texture_map_v.data(), v_.data(), v_.size() * sizeof(float));
-        std::memcpy(doc_.blend.data(), weights_.data(), weights_.size() * sizeof(float));
-        std::memcpy(doc_.faces.data(), faces_.data(), faces_.size() * sizeof(Face));
+        CopyInto(doc_.vertices, positions_);
+        CopyInto(doc_.normals, normals_);
+        CopyInto(doc_.texture_map_u, u_);
+        CopyInto(doc_.texture_map_v, v_);
+        CopyInto(doc_.blend, weights_);
+        CopyInto(doc_.faces, faces_);
         return true;
     }
 

@@ -101,6 +101,7 @@ public:
         if (doc_.parts_count == 0) return Fail("面がひとつもありません");
         AllocateVertexArrays(doc_, static_cast<int32_t>(corners_.size()));
         AllocateFaceArray(doc_, static_cast<int32_t>(faces_.size()));
+        // Finish is only reached with faces: an empty model was refused above.
         std::memcpy(doc_.faces.data(), faces_.data(), faces_.size() * sizeof(Face));
         for (size_t k = 0; k < corners_.size(); ++k) SetVertex(k, corners_[k]);
         return true;

@@ -98,6 +98,23 @@ TEST(GltfFormat, ANameThatIsNotUtf8IsWrittenWithReplacementsAndANote) {
     EXPECT_EQ(back->total_vertex_count, doc->total_vertex_count);
 }
 
+TEST(GltfFormat, ATruncatedGlbIsRefusedAtEveryLength) {
+    auto doc = test::MakeCube();
+    test::TempFolder folder;
+    const std::string path = folder.Path("cube.glb");
+    Recorder r;
+    std::vector<std::string> notes;
+    ASSERT_TRUE(WriteGltf(*doc, path.c_str(), true, r.notifier(), notes));
+    const std::vector<uint8_t> whole = test::ReadBytes(path);
+    for (size_t n = 1; n < whole.size(); n += 7) {
+        auto back = NewDocument();
+        ReadReport report;
+        const std::vector<uint8_t> cut(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(n));
+        EXPECT_FALSE(ReadGltf(*back, cut, {}, &report, notes)) << n;
+        EXPECT_FALSE(report.problems.empty()) << n;
+    }
+}
+
 TEST(GltfFormat, DamagedFilesAreRefusedWithTheirReason) {
     const struct {
         const char* what;
