@@ -106,7 +106,7 @@ public:
                 if (!AddNode(node, Matrix::Identity())) return false;
             }
         }
-        if (doc_.parts_count == 0) return Fail("三角形のメッシュがひとつもありません");
+        if (doc_.parts_count == 0 || faces_.empty()) return Fail("三角形のメッシュがひとつもありません");
         if (skipped_ > 0) {
             notes_.push_back("点と線のプリミティブ " + std::to_string(skipped_) + " 個は読みませんでした");
         }
