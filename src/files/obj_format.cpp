@@ -260,12 +260,35 @@ bool CheckFinite(const std::vector<tinyobj::real_t>& values, size_t stride, cons
     return true;
 }
 
+// The OBJ library reads "vw" lines (skin weights, which this program does
+// not use) by converting a number of any size to int, which is undefined
+// for large numbers. A file with such lines is read from a copy in which
+// they are comments; any other file is read in place.
+bool SkinWeightsBlanked(std::span<const uint8_t> bytes, std::string& copy) {
+    const auto is_space = [](uint8_t c) { return c == ' ' || c == '\t'; };
+    bool found = false;
+    for (size_t k = 0; k < bytes.size(); ++k) {
+        const bool line_start = k == 0 || bytes[k - 1] == '\n' || bytes[k - 1] == '\r';
+        if (!line_start) continue;
+        size_t at = k;
+        while (at < bytes.size() && is_space(bytes[at])) ++at;
+        if (at + 2 < bytes.size() && bytes[at] == 'v' && bytes[at + 1] == 'w' && is_space(bytes[at + 2])) {
+            if (!found) copy.assign(bytes.begin(), bytes.end());
+            found = true;
+            copy[at] = '#';
+        }
+    }
+    return found;
+}
+
 bool ReadObjModel(Document& doc, std::span<const uint8_t> bytes, const MaterialLibraryReader& read_library,
                   ReadReport* report, std::vector<std::string>& notes) {
     if (bytes.empty()) {
         Report(report, "ファイルが空です");
         return false;
     }
+    std::string copy;
+    if (SkinWeightsBlanked(bytes, copy)) bytes = {reinterpret_cast<const uint8_t*>(copy.data()), copy.size()};
     MemoryBuffer buffer(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     std::istream in(&buffer);
     tinyobj::attrib_t attrib;

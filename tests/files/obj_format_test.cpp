@@ -98,6 +98,8 @@ TEST(ObjFormat, DamagedFilesAreRefusedWithTheirReason) {
         {"more than 255 corners", tri + long_face + "\n", "角が 255 を超える面"},
         {"infinite position", "v 0 0 0\nv 1e39 0 0\nv 0 1 0\nf 1 2 3\n", "頂点 2 が有限の float ではありません"},
         {"more than 255 objects", tri + many_objects, "パーツは 255 個まで"},
+        // The library's own reading of skin weights overflowed an int.
+        {"huge skin weight joint (read as a comment)", tri + "vw 1 1e92 0.5\n", "面がひとつもありません"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
