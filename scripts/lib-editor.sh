@@ -48,12 +48,9 @@ editor_fail() {
     exit 1
 }
 
-# Z:\... for a path that exists; fails when the editor could not be given it
-# (it takes its paths in the ANSI code page, 932 here).
+# Z:\... for a path that exists. The editor takes its command line in UTF-16,
+# so any path will do.
 editor_windows_path() {
-    if ! printf '%s' "$1" | iconv -f UTF-8 -t CP932 >/dev/null 2>&1; then
-        editor_fail "the editor cannot take $1: its path has characters that Shift_JIS (code page 932) cannot hold"
-    fi
     printf 'Z:%s' "$1" | sed 's|/|\\|g'
 }
 
