@@ -81,11 +81,25 @@ VIAddVersionKey /LANG=1041 "FileDescription" "TORVEL セットアップ"
 
 !insertmacro MUI_LANGUAGE "Japanese"
 
+; A running editor holds torvel.exe open, so it could be neither replaced
+; nor removed, and an installation would be left half old, half new. Its
+; main window is found as a second TORVEL finds it.
+!macro RefuseWhileRunning
+  FindWindow $0 "TORVEL_CLASS" "TORVEL"
+  ${If} $0 <> 0
+    MessageBox MB_OK|MB_ICONEXCLAMATION "TORVEL が実行中です。TORVEL を終了してから、もう一度実行してください。" /SD IDOK
+    SetErrorLevel 3
+    Quit
+  ${EndIf}
+!macroend
+
 Function .onInit
+  !insertmacro RefuseWhileRunning
   !insertmacro MULTIUSER_INIT
 FunctionEnd
 
 Function un.onInit
+  !insertmacro RefuseWhileRunning
   !insertmacro MULTIUSER_UNINIT
 FunctionEnd
 
