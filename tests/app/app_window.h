@@ -19,8 +19,8 @@ namespace torvel::app::test {
 // with `command_line` as the run's arguments (program name first).
 void OpenMainWindow(const std::vector<std::string>& command_line = {});
 // Closes it as the close box does and drains the queue, quit message included.
-// Under Wine without a window manager this takes two seconds (hiding a
-// managed window waits for a window manager that never answers).
+// (In a Wine prefix whose X11 driver manages its windows, with no window
+// manager there, this took two seconds; scripts/wine-run sets Managed=N.)
 void CloseMainWindow();
 bool MainWindowOpen();
 // A fresh window: for tests of the start-up state and the command line.
