@@ -57,25 +57,16 @@ constexpr Extension kExtensions[] = {
 
 bool ReadMesh(Document& doc, MeshFormat format, const std::string& path, std::span<const uint8_t> bytes,
               ReadReport& report, std::vector<std::string>& notes) {
+    // A file the model file names (a material library, a buffer), whole.
+    const auto read_beside = [&](const std::string& name, auto& data) {
+        ReadReport ignored;
+        return ReadWhole(Beside(path, name), data, ignored);
+    };
     switch (format) {
     case MeshFormat::Stl: return ReadStl(doc, bytes, &report);
     case MeshFormat::Ply: return ReadPly(doc, bytes, &report);
-    case MeshFormat::Obj:
-        return ReadObj(
-            doc, bytes,
-            [&](const std::string& name, std::string& text) {
-                ReadReport ignored;
-                return ReadWhole(Beside(path, name), text, ignored);
-            },
-            &report, notes);
-    default:
-        return ReadGltf(
-            doc, bytes,
-            [&](const std::string& uri, std::vector<unsigned char>& data) {
-                ReadReport ignored;
-                return ReadWhole(Beside(path, uri), data, ignored);
-            },
-            &report, notes);
+    case MeshFormat::Obj: return ReadObj(doc, bytes, read_beside, &report, notes);
+    default: return ReadGltf(doc, bytes, read_beside, &report, notes);
     }
 }
 

@@ -364,9 +364,7 @@ private:
             ++embedded_images_;
             return;
         }
-        const size_t len = std::min(uri.size(), static_cast<size_t>(kTextureFileSize - 1));
-        std::memcpy(doc_.texture_file[i], uri.data(), len);
-        doc_.texture_file[i][len] = '\0';
+        SetTextureFile(doc_, i, uri);
     }
 
     // Room for n more values, keeping the doubling growth across primitives.

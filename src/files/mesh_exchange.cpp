@@ -1,5 +1,6 @@
 #include "files/mesh_exchange.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -39,6 +40,12 @@ void SetUniqueName(Document& doc, int i, std::string_view text) {
         name += suffix;
     }
     std::memcpy(doc.parts_name[i], name.c_str(), name.size() + 1);
+}
+
+void SetTextureFile(Document& doc, int i, std::string_view text) {
+    const size_t n = std::min(text.size(), static_cast<size_t>(kTextureFileSize - 1));
+    std::memcpy(doc.texture_file[i], text.data(), n);
+    doc.texture_file[i][n] = '\0';
 }
 
 void StartMeshModel(Document& doc) {

@@ -37,6 +37,9 @@ std::string Quoted(std::string_view word);
 // "-2", "-3", ... added while an earlier parts has the same name.
 void SetUniqueName(Document& doc, int i, std::string_view text);
 
+// Parts i's texture file name: text cut to 259 bytes, as the table holds it.
+void SetTextureFile(Document& doc, int i, std::string_view text);
+
 // An empty Document with the values the YKT text reader starts from
 // (texture mapping p1, p2 = 1); materials, units and motions stay zero.
 void StartMeshModel(Document& doc);

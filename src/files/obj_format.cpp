@@ -226,10 +226,7 @@ private:
         out.diffuse[3] = alpha;
         out.ambient[3] = alpha;
         out.specular_power = static_cast<float>(m.shininess);
-        const std::string& texture = m.diffuse_texname;
-        const size_t n = std::min(texture.size(), static_cast<size_t>(kTextureFileSize - 1));
-        std::memcpy(doc_.texture_file[i], texture.data(), n);
-        doc_.texture_file[i][n] = '\0';
+        SetTextureFile(doc_, i, m.diffuse_texname);
     }
 
     Document& doc_;
