@@ -31,7 +31,7 @@ void BM_ReadText(benchmark::State& state) {
     }
     state.SetBytesProcessed(state.iterations() * FileSize(path));
 }
-BENCHMARK(BM_ReadText)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_ReadText)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 
 void BM_ReadTextBaselineFgetsSscanf(benchmark::State& state) {
     const std::string& path = TextFile();

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "model_compare.h"
+
 namespace torvel::test {
 
 Notifier Recorder::notifier() {
@@ -92,7 +94,28 @@ std::string SamplePath(const std::string& name) {
 bool ReadText(Document& doc, const std::string& text, Recorder* recorder) {
     Recorder local;
     Recorder& r = recorder != nullptr ? *recorder : local;
-    return ReadYktText(doc, {reinterpret_cast<const uint8_t*>(text.data()), text.size()}, r.notifier());
+    const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    ReadReport report;
+    InputBytes input = InputBytes::FromMemory(bytes);
+    const bool ok = ReadYktText(doc, input, r.notifier(), &report, {1, 0});
+    // Every text the tests read is read again with its lists cut into 2, 3
+    // and 4 shares down to single lines: nothing may differ.
+    for (size_t threads = 2; threads <= 4; ++threads) {
+        const std::string difference = DiffTextReadInThreads(bytes, ok, doc, report, threads);
+        if (!difference.empty()) ADD_FAILURE() << "read in " << threads << " threads: " << difference;
+    }
+    return ok;
+}
+
+std::string DiffTextReadInThreads(std::span<const uint8_t> bytes, bool ok, const Document& doc,
+                                  const ReadReport& report, size_t threads) {
+    auto other = NewDocument();
+    Notifier quiet;
+    ReadReport other_report;
+    InputBytes input = InputBytes::FromMemory(bytes);
+    if (ReadYktText(*other, input, quiet, &other_report, {threads, 1}) != ok) return "the result";
+    if (other_report.problems != report.problems || other_report.omitted != report.omitted) return "the report";
+    return DiffModels(doc, *other);
 }
 
 bool ReadBinary(Document& doc, const std::vector<uint8_t>& bytes, Recorder* recorder) {

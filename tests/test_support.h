@@ -64,6 +64,11 @@ const std::vector<std::string>& UnusualPathNames();
 
 // Reads text or binary bytes through the memory readers.
 bool ReadText(Document& doc, const std::string& text, Recorder* recorder = nullptr);
+// Reads bytes again with `threads` threads and its lists cut down to single
+// lines, against a read (result ok, doc, report) with one thread; empty when
+// nothing differs, else what does.
+std::string DiffTextReadInThreads(std::span<const uint8_t> bytes, bool ok, const Document& doc,
+                                  const ReadReport& report, size_t threads);
 bool ReadBinary(Document& doc, const std::vector<uint8_t>& bytes, Recorder* recorder = nullptr);
 
 // A unit cube of six quads, one parts.

@@ -15,6 +15,7 @@
 #include "files/model_input.h"
 #include "files/scan_fields.h"
 #include "files/ykt_files.h"
+#include "model/work_shares.h"
 
 namespace torvel {
 
@@ -126,14 +127,78 @@ struct FaceRun {
 // often than this gets no line numbers for its later faces.
 constexpr size_t kMaxFaceRuns = 4096;
 
+// The most shares a list block is cut into.
+constexpr size_t kMaxShares = 8;
+
+// A line as the conversions see it: a zero byte ends it, otherwise one CR
+// before the LF belongs to the line end.
+const char* LineEnd(const char* begin, const char* end) {
+    if (const void* zero = std::memchr(begin, 0, static_cast<size_t>(end - begin))) {
+        return static_cast<const char*>(zero);
+    }
+    return end > begin && end[-1] == '\r' ? end - 1 : end;
+}
+
+// The data line of vertex k; true when all nine values were converted.
+bool ReadVertexLine(Document& doc, size_t k, const char* begin, const char* end) {
+    ScanCursor c{begin, end};
+    Vec3& p = doc.vertices[k];
+    Vec3& q = doc.normals[k];
+    return ScanFloat(c, p.x) && ScanFloat(c, p.y) && ScanFloat(c, p.z) && ScanFloat(c, q.x) &&
+           ScanFloat(c, q.y) && ScanFloat(c, q.z) && ScanFloat(c, doc.texture_map_u[k]) &&
+           ScanFloat(c, doc.texture_map_v[k]) && ScanFloat(c, doc.blend[k]);
+}
+
+void ReadFaceLine(Document& doc, size_t f, const char* begin, const char* end) {
+    ScanCursor c{begin, end};
+    int32_t* v = doc.faces[f].v;
+    ScanInt(c, v[0]) && ScanInt(c, v[1]) && ScanInt(c, v[2]) && ScanInt(c, v[3]);
+}
+
+// The lines [begin, end) (each ending in LF) of a vertex or face list, the
+// first one being entry `first`; entries past the array are skipped, as
+// single lines would be. True when a vertex line had all nine values.
+bool ReadListLines(Document& doc, bool vertices, int64_t first, const char* begin, const char* end) {
+    const int64_t size = static_cast<int64_t>(vertices ? doc.vertices.size() : doc.faces.size());
+    bool nine = false;
+    for (int64_t k = first; begin < end; ++k) {
+        const char* lf = static_cast<const char*>(std::memchr(begin, '\n', static_cast<size_t>(end - begin)));
+        if (k < size) {
+            const char* line_end = LineEnd(begin, lf);
+            if (vertices) {
+                nine |= ReadVertexLine(doc, static_cast<size_t>(k), begin, line_end);
+            } else {
+                ReadFaceLine(doc, static_cast<size_t>(k), begin, line_end);
+            }
+        }
+        begin = lf + 1;
+    }
+    return nine;
+}
+
+// The start of the first line in [p, end) that could be a tag (it begins
+// with '<'), or else the end of the last whole line.
+const char* ListBlockEnd(const char* p, const char* end) {
+    for (const char* q = p; q < end;) {
+        const char* lt = static_cast<const char*>(std::memchr(q, '<', static_cast<size_t>(end - q)));
+        if (lt == nullptr) break;
+        if (lt == p || lt[-1] == '\n') return lt;
+        q = lt + 1;
+    }
+    const char* last = end;
+    while (last > p && last[-1] != '\n') --last;
+    return last;
+}
+
 struct TextReader {
-    TextReader(Document& d, const Notifier& n, ReadReport* r, uint64_t size)
-        : doc(d), notifier(n), report(r), file_size(size) {}
+    TextReader(Document& d, const Notifier& n, ReadReport* r, uint64_t size, TextReadThreads t)
+        : doc(d), notifier(n), report(r), file_size(size), threads(t) {}
 
     Document& doc;
     const Notifier& notifier;
     ReadReport* report;
     uint64_t file_size;
+    TextReadThreads threads;
     int state = kNone;
     // Every counter grows by at most one per line, and every line takes at
     // least one byte of the buffer, so none of them can overflow 64 bits.
@@ -154,6 +219,7 @@ struct TextReader {
 
     void Line(const char* begin, const char* end);
     void EmptyLines(int64_t count);
+    const char* ListBlock(const char* p, const char* end);
     void Data(const char* begin, const char* end);
     bool AllocateVertices(const char* what);
     bool AllocateFaces(const char* what);
@@ -198,13 +264,7 @@ ModelPlaces TextReader::Places() const {
 }
 
 void TextReader::Line(const char* begin, const char* end) {
-    // A zero byte ends the line as far as the conversions can see; otherwise
-    // one CR before the LF belongs to the line end.
-    if (const void* zero = std::memchr(begin, 0, static_cast<size_t>(end - begin))) {
-        end = static_cast<const char*>(zero);
-    } else if (end > begin && end[-1] == '\r') {
-        --end;
-    }
+    end = LineEnd(begin, end);
     const std::string_view line(begin, static_cast<size_t>(end - begin));
     const TagMatch tag = FindTag(line);
     if (tag.kind == TagKind::None || (state != kNone && tag.row > state)) {
@@ -293,6 +353,50 @@ void TextReader::EmptyLines(int64_t count) {
         break;
     }
     }
+}
+
+// Inside <vertices> or <faces>, every line up to the next one that begins
+// with '<' is a data line of the list and changes nothing but its own entry,
+// the line count and the list's running index. Such a run of whole lines is
+// cut at line ends into one share per thread; each share knows its first
+// entry from the lines before it. Returns where the run ends (p itself when
+// there is none).
+const char* TextReader::ListBlock(const char* p, const char* end) {
+    const char* const stop = ListBlockEnd(p, end);
+    if (stop == p) return p;
+    const bool vertices = state == kVertices;
+    int64_t& next = vertices ? next_vertex : next_face;
+    size_t shares = static_cast<size_t>(stop - p) < threads.min_block ? 1 : threads.threads;
+    shares = std::clamp<size_t>(shares, 1, kMaxShares);
+    const char* from[kMaxShares + 1];
+    int64_t first[kMaxShares + 1];
+    from[0] = p;
+    first[0] = next;
+    for (size_t k = 1; k <= shares; ++k) {
+        const char* cut = k == shares ? stop : p + (stop - p) * static_cast<ptrdiff_t>(k) / static_cast<ptrdiff_t>(shares);
+        if (cut <= from[k - 1]) {
+            cut = from[k - 1];  // an empty share
+        } else {
+            while (cut < stop && cut[-1] != '\n') ++cut;
+        }
+        from[k] = cut;
+        first[k] = first[k - 1] + std::count(from[k - 1], cut, '\n');
+    }
+    bool nine[kMaxShares] = {};
+    RunShares(shares, [&](size_t k) { nine[k] = ReadListLines(doc, vertices, first[k], from[k], from[k + 1]); });
+    if (vertices && std::find(nine, nine + shares, true) != nine + shares) doc.has_blend = true;
+    const int64_t count = first[shares] - first[0];
+    if (vertices) {
+        line += count;
+        next += count;
+    } else {
+        ++line;
+        NoteFaceLine();
+        line += count - 1;
+        last_face_line = line;
+        next += count;
+    }
+    return stop;
 }
 
 bool TextReader::AllocateVertices(const char* what) {
@@ -430,16 +534,9 @@ void TextReader::Data(const char* begin, const char* end) {
         AddCount(doc.vertex_offset, vertex_count_line, "頂点", begin, end);
         break;
     case kVertices:
-        if (next_vertex < static_cast<int64_t>(doc.vertices.size())) {
-            const size_t k = static_cast<size_t>(next_vertex);
-            Vec3& p = doc.vertices[k];
-            Vec3& q = doc.normals[k];
-            if (ScanFloat(c, p.x) && ScanFloat(c, p.y) && ScanFloat(c, p.z) &&
-                ScanFloat(c, q.x) && ScanFloat(c, q.y) && ScanFloat(c, q.z) &&
-                ScanFloat(c, doc.texture_map_u[k]) && ScanFloat(c, doc.texture_map_v[k]) &&
-                ScanFloat(c, doc.blend[k])) {
-                doc.has_blend = true;
-            }
+        if (next_vertex < static_cast<int64_t>(doc.vertices.size()) &&
+            ReadVertexLine(doc, static_cast<size_t>(next_vertex), begin, end)) {
+            doc.has_blend = true;
         }
         ++next_vertex;
         break;
@@ -449,8 +546,7 @@ void TextReader::Data(const char* begin, const char* end) {
     case kFaces:
         NoteFaceLine();
         if (next_face < static_cast<int64_t>(doc.faces.size())) {
-            int32_t* v = doc.faces[static_cast<size_t>(next_face)].v;
-            ScanInt(c, v[0]) && ScanInt(c, v[1]) && ScanInt(c, v[2]) && ScanInt(c, v[3]);
+            ReadFaceLine(doc, static_cast<size_t>(next_face), begin, end);
         }
         ++next_face;
         break;
@@ -537,6 +633,11 @@ bool ReadYktText(Document& doc, std::span<const uint8_t> bytes, const Notifier& 
 }
 
 bool ReadYktText(Document& doc, InputBytes& input, const Notifier& notifier, ReadReport* report) {
+    return ReadYktText(doc, input, notifier, report, TextReadThreads{});
+}
+
+bool ReadYktText(Document& doc, InputBytes& input, const Notifier& notifier, ReadReport* report,
+                 TextReadThreads threads) {
     ResetDocument(doc);
     for (auto& p : doc.texture_map_param_p12) {
         p[0] = 1.0f;
@@ -544,7 +645,7 @@ bool ReadYktText(Document& doc, InputBytes& input, const Notifier& notifier, Rea
     }
 
     // The reader's tables are a few kilobytes; they live on the heap.
-    auto reader = std::make_unique<TextReader>(doc, notifier, report, input.Size());
+    auto reader = std::make_unique<TextReader>(doc, notifier, report, input.Size(), threads);
     TextReader& r = *reader;
     // Lines are parsed where they lie in the chunk; only a line that crosses
     // a chunk boundary is gathered in carry.
@@ -554,6 +655,13 @@ bool ReadYktText(Document& doc, InputBytes& input, const Notifier& notifier, Rea
             const char* p = reinterpret_cast<const char*>(chunk.data());
             const char* const end = p + chunk.size();
             while (p < end && !r.failed) {
+                if (carry.empty() && (r.state == kVertices || r.state == kFaces)) {
+                    const char* q = r.ListBlock(p, end);
+                    if (q != p) {
+                        p = q;
+                        continue;
+                    }
+                }
                 if (*p == '\n' && carry.empty()) {
                     const char* q = p;
                     while (q < end && *q == '\n') ++q;

@@ -13,6 +13,7 @@
 #include "files/read_report.h"
 #include "model/document.h"
 #include "model/notifier.h"
+#include "model/work_shares.h"
 
 namespace torvel {
 
@@ -26,6 +27,15 @@ bool ReadYktText(Document& doc, const FilePath& path, const Notifier& notifier,
 bool ReadYktText(Document& doc, std::span<const uint8_t> bytes, const Notifier& notifier,
                  ReadReport* report = nullptr);
 bool ReadYktText(Document& doc, InputBytes& input, const Notifier& notifier, ReadReport* report = nullptr);
+// The vertex and face lists of the text form are read by `threads` threads
+// at once wherever a run of their lines in the window is at least min_block
+// bytes long; the Document and the report are the same for any choice.
+struct TextReadThreads {
+    size_t threads = CoreThreads();
+    size_t min_block = size_t{1} << 16;
+};
+bool ReadYktText(Document& doc, InputBytes& input, const Notifier& notifier, ReadReport* report,
+                 TextReadThreads threads);
 bool WriteYktText(Document& doc, const FilePath& path, const Notifier& notifier,
                   const OutputOps& ops = DefaultOutputOps());
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "files/model_input.h"
 #include "test_support.h"
 
 namespace torvel {
@@ -304,6 +305,61 @@ TEST(ReadYktText, RunsOfEmptyLinesActAsSingleLinesInEveryBlock) {
     ASSERT_TRUE(ReadText(*slow, WithCrLf(spaced)));
     EXPECT_EQ(test::DiffModels(*fast, *slow), "");
     EXPECT_TRUE(fast->has_anim);
+}
+
+}  // namespace
+}  // namespace torvel
+
+namespace torvel {
+namespace {
+
+// A file of several read windows whose lists hold every kind of odd line:
+// reading its lists in shares on 2–4 threads, down to single lines, gives
+// the Document and the report of one thread.
+TEST(ReadYktText, ListsReadInSharesGiveTheModelAndReportOfOneThread) {
+    constexpr int kCount = 40000;
+    const char* odd[] = {"", "\r", "<x>", "1 2 <3", "0 0", "1 2 3 4 5 6 7 8 9", "  -0.5\t1e3 2 3 4 5 6 7 8\r"};
+    std::string vertices;
+    std::string faces;
+    for (int k = 0; k < kCount; ++k) {
+        const std::string line = k % 997 == 5 ? odd[k / 997 % std::size(odd)] : std::to_string(k) + ".5 1 2 0 0 1 0.25 0.75";
+        vertices += line + (k % 3 == 0 ? "\r\n" : "\n");
+        if (k == 20000) vertices += std::string("7 7\0 7 7", 8) + '\n' + std::string(70000, ' ') + "9\n";
+        faces += std::to_string(k % kCount) + " " + std::to_string((k + 1) % kCount) + " " +
+                 std::to_string(k == 33333 ? kCount + 5 : (k + 2) % kCount) + " -1\n";
+    }
+    const std::string text = "<parts_count>\n1\n</parts_count>\n<total_vertex_count>\n" + std::to_string(kCount) +
+                             "\n</total_vertex_count>\n<total_face_count>\n" + std::to_string(kCount) +
+                             "\n</total_face_count>\n<vertex_count>\n" + std::to_string(kCount) +
+                             "\n</vertex_count>\n<vertices>\n" + vertices + "</vertices>\n<face_count>\n" +
+                             std::to_string(kCount) + "\n</face_count>\n<faces>\n" + faces + faces.substr(0, 5000);
+    test::TempFolder folder;
+    const std::string path = folder.Path("odd.ykt");
+    test::WriteBytes(path, test::Bytes(text));
+    auto read = [&](Document& doc, ReadReport& report, TextReadThreads threads) {
+        InputBytes input = OpenModelInput(path, &report);
+        return ReadYktText(doc, input, Notifier{}, &report, threads);
+    };
+    auto one = NewDocument();
+    ReadReport one_report;
+    EXPECT_FALSE(read(*one, one_report, {1, 0}));
+    ASSERT_FALSE(one_report.problems.empty());
+    for (size_t threads = 2; threads <= 4; ++threads) {
+        for (size_t min_block : {size_t{1}, size_t{1} << 16}) {
+            auto doc = NewDocument();
+            ReadReport report;
+            EXPECT_FALSE(read(*doc, report, {threads, min_block}));
+            EXPECT_EQ(report.problems, one_report.problems) << threads << " threads";
+        }
+    }
+    // Without its bad face the model is read, and alike.
+    const std::string good = text.substr(0, text.size() - 5000);
+    std::string fixed = good;
+    const std::string bad = "33333 33334 " + std::to_string(kCount + 5);
+    fixed.replace(fixed.find(bad), bad.size(), "33333 33334 33335");
+    auto doc = NewDocument();
+    ASSERT_TRUE(ReadText(*doc, fixed)) << "it checks every thread count itself";
+    EXPECT_TRUE(doc->has_blend);
 }
 
 }  // namespace
