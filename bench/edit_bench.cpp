@@ -1,13 +1,16 @@
-// The editing operations on a million-quad grid, and the face split and the
-// normals against their literal, quadratic definitions (the reference used
+// The editing operations on a million-quad grid; the face split and the
+// normals against the code they replaced (baseline_edit.cpp) at a million
+// quads and against their literal, quadratic definitions (the reference used
 // by the tests) at 20,000 faces, measured in the same run.
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
+#include "baseline_edit.h"
 #include "bench_model.h"
 #include "edit/edit_ops.h"
 #include "edit/reference_edit.h"  // from tests/
@@ -32,52 +35,97 @@ const Document& Grid(int vertices) {
     return *slot;
 }
 
-// args: faces (= vertices of the grid)
-void BM_SplitFacesAndNormals(benchmark::State& state) {
+using SplitFn = bool (*)(Document&, int, int, const Notifier&);
+using NormalsFn = bool (*)(Document&);
+
+template <typename T>
+bool SameBytes(const HeapArray<T>& a, const HeapArray<T>& b) {
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
+}
+
+// Today's code and the same-run baseline (the code before threads and
+// cache-sized working memory) must leave the same Document.
+bool SameAsBaseline(const Document& grid) {
+    Notifier quiet;
+    auto a = Copy(grid);
+    auto b = Copy(grid);
+    SplitFaces(*a, 0, 3, quiet);
+    RecomputeNormals(*a);
+    baseline::SplitFaces(*b, 0, 3, quiet);
+    baseline::RecomputeNormals(*b);
+    return SameBytes(a->vertices, b->vertices) && SameBytes(a->normals, b->normals) &&
+           SameBytes(a->faces, b->faces) && SameBytes(a->vertex_selection, b->vertex_selection) &&
+           SameBytes(a->texture_map_u, b->texture_map_u) && SameBytes(a->blend, b->blend);
+}
+
+void SplitAndNormals(benchmark::State& state, SplitFn split, NormalsFn normals) {
     const Document& grid = Grid(static_cast<int>(state.range(0)));
     Notifier quiet;
     for (auto _ : state) {
         state.PauseTiming();
         auto doc = Copy(grid);
         state.ResumeTiming();
-        SplitFaces(*doc, 0, 3, quiet);
-        RecomputeNormals(*doc);
+        if (split) split(*doc, 0, 3, quiet);
+        if (normals) normals(*doc);
         benchmark::DoNotOptimize(doc->normals.data());
         state.PauseTiming();
         doc.reset();
         state.ResumeTiming();
     }
 }
+
+// args: faces (= vertices of the grid)
+void BM_SplitFacesAndNormals(benchmark::State& state) {
+    if (state.range(0) == 1000000 && !SameAsBaseline(Grid(1000000))) state.SkipWithError("differs from the baseline");
+    SplitAndNormals(state, SplitFaces, RecomputeNormals);
+}
 BENCHMARK(BM_SplitFacesAndNormals)->Arg(20000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_SplitFacesAndNormalsBaseline(benchmark::State& state) {
+    SplitAndNormals(state, baseline::SplitFaces, baseline::RecomputeNormals);
+}
+BENCHMARK(BM_SplitFacesAndNormalsBaseline)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The two halves on their own, at a million quads.
 void BM_SplitFacesOnly(benchmark::State& state) {
-    const Document& grid = Grid(1000000);
-    Notifier quiet;
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto doc = Copy(grid);
-        state.ResumeTiming();
-        SplitFaces(*doc, 0, 3, quiet);
-        benchmark::DoNotOptimize(doc->faces.data());
-        state.PauseTiming();
-        doc.reset();
-        state.ResumeTiming();
-    }
+    SplitAndNormals(state, SplitFaces, nullptr);
 }
-BENCHMARK(BM_SplitFacesOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SplitFacesOnly)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_RecomputeNormalsOnly(benchmark::State& state) {
+void BM_SplitFacesOnlyBaseline(benchmark::State& state) {
+    SplitAndNormals(state, baseline::SplitFaces, nullptr);
+}
+BENCHMARK(BM_SplitFacesOnlyBaseline)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+bool SplitFacesOneThread(Document& doc, int quad, int triangle, const Notifier& notifier) {
+    return SplitFacesInThreads(doc, quad, triangle, 1, notifier);
+}
+
+void BM_SplitFacesOnlyOneThread(benchmark::State& state) {
+    SplitAndNormals(state, SplitFacesOneThread, nullptr);
+}
+BENCHMARK(BM_SplitFacesOnlyOneThread)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void RecomputeNormalsOnly(benchmark::State& state, NormalsFn normals) {
     auto doc = Copy(Grid(1000000));
     Notifier quiet;
     SplitFaces(*doc, 0, 3, quiet);
     for (auto _ : state) {
-        RecomputeNormals(*doc);
+        normals(*doc);
         benchmark::DoNotOptimize(doc->normals.data());
     }
     state.counters["triangles"] = static_cast<double>(doc->faces.size()) * 2;
 }
+
+void BM_RecomputeNormalsOnly(benchmark::State& state) {
+    RecomputeNormalsOnly(state, RecomputeNormals);
+}
 BENCHMARK(BM_RecomputeNormalsOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_RecomputeNormalsOnlyBaseline(benchmark::State& state) {
+    RecomputeNormalsOnly(state, baseline::RecomputeNormals);
+}
+BENCHMARK(BM_RecomputeNormalsOnlyBaseline)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_SplitFacesAndNormalsLiteralReference(benchmark::State& state) {
     const Document& grid = Grid(static_cast<int>(state.range(0)));

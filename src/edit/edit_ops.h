@@ -4,6 +4,7 @@
 // the caller's job (the shell's command table says which commands redraw).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "model/document.h"
@@ -60,14 +61,20 @@ void RecomputePartsBounds(Document& doc, int k);
 // and face lists of every parts (equal positions merged, unused vertices
 // dropped). True when at least one face was split.
 bool SplitFaces(Document& doc, int quad_pattern, int triangle_pattern, const Notifier& notifier);
+// The same with every parts of more than one face cut into `threads` shares
+// (SplitFaces shares only large parts); the result is the same for any number.
+bool SplitFacesInThreads(Document& doc, int quad_pattern, int triangle_pattern, size_t threads,
+                         const Notifier& notifier);
 // Angle-weighted vertex normals of the whole model from its triangles (a
 // quadrilateral counts as two). Does nothing when parts_selection < 0.
 // False, with the normals as they were, when its working memory could not
 // be had.
 bool RecomputeNormals(Document& doc);
 // The same with the work shared by `threads` threads (RecomputeNormals picks
-// the number from the model's size); the result is the same for any number.
-bool RecomputeNormalsInThreads(Document& doc, size_t threads);
+// the number from the model's size), summing `block` vertices at a time; the
+// result is the same for any number of either.
+inline constexpr size_t kNormalsBlock = size_t{1} << 15;
+bool RecomputeNormalsInThreads(Document& doc, size_t threads, size_t block = kNormalsBlock);
 
 // --- Alignment and weights ---
 

@@ -4,20 +4,24 @@
 //
 // Walking the triangles once and adding to their corners gives every vertex
 // the same terms, in the same order, as collecting them vertex by vertex.
-// Large models are shared out between threads by vertex range: a thread
-// walks every triangle but weighs only those with a corner in its range and
-// adds only to its own vertices, so each sum is still formed in triangle
-// order and the result does not depend on the number of threads.
+// The vertices are summed in blocks small enough for their sums to stay in
+// the core's cache: a block walks, in order, only the faces between the
+// first and the last one that use one of its vertices, weighs only the
+// triangles with a corner in the block and adds only to its own vertices.
+// Each sum is thus still formed in triangle order, whatever the blocks and
+// the threads that take them, and the result is the same for any number of
+// either. In a model whose faces use their vertices in order (every face
+// split leaves one so) these windows are short; when they would make the
+// walk several times longer, the blocks become one range per thread.
 
 #include <algorithm>
-#include <functional>
+#include <atomic>
 #include <new>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "edit/edit_ops.h"
 #include "edit/normal_math.h"
+#include "model/work_shares.h"
 
 namespace torvel {
 
@@ -28,28 +32,38 @@ struct Range {
     bool Has(size_t v) const { return v >= begin && v < end; }
 };
 
+// The faces, in global numbers [first, last), that use a vertex of a block.
+struct FaceWindow {
+    size_t first = SIZE_MAX, last = 0;
+};
+
 // Adds one triangle (global vertex indices) to the sums of its corners that
-// lie in the range; a corner that repeats an earlier corner of the same
-// triangle adds nothing.
+// lie in the range, sum[0] being the range's first vertex; a corner that
+// repeats an earlier corner of the same triangle adds nothing.
 inline void AddTriangle(const Document& doc, Vec3d* sum, Range range, size_t a, size_t b, size_t c) {
     const bool in_a = range.Has(a);
     const bool in_b = b != a && range.Has(b);
     const bool in_c = c != a && c != b && range.Has(c);
     if (!(in_a || in_b || in_c)) return;
     const TriangleWeights w = WeighTriangle(doc.vertices[a], doc.vertices[b], doc.vertices[c]);
-    if (in_a) AddWeighted(sum[a], w, 0);
-    if (in_b) AddWeighted(sum[b], w, 1);
-    if (in_c) AddWeighted(sum[c], w, 2);
+    if (in_a) AddWeighted(sum[a - range.begin], w, 0);
+    if (in_b) AddWeighted(sum[b - range.begin], w, 1);
+    if (in_c) AddWeighted(sum[c - range.begin], w, 2);
 }
 
-void Accumulate(Document& doc, Vec3d* sum, Range range) {
+// The normals of the range's vertices from the faces of the window; `sum`
+// has room for the range.
+void Accumulate(Document& doc, Vec3d* sum, Range range, FaceWindow window) {
+    std::fill(sum, sum + (range.end - range.begin), Vec3d{0.0, 0.0, 0.0});
     for (int k = 0; k < doc.parts_count; ++k) {
         const size_t base = static_cast<size_t>(doc.vertex_offset[k]);
         const size_t end = static_cast<size_t>(doc.vertex_offset[k + 1]);
         if (end <= range.begin || base >= range.end) continue;  // none of its vertices is ours
         const size_t count = end - base;
-        for (int32_t f = doc.face_offset[k]; f < doc.face_offset[k + 1]; ++f) {
-            const int32_t* v = doc.faces[static_cast<size_t>(f)].v;
+        const size_t first = std::max(static_cast<size_t>(doc.face_offset[k]), window.first);
+        const size_t last = std::min(static_cast<size_t>(doc.face_offset[k + 1]), window.last);
+        for (size_t f = first; f < last; ++f) {
+            const int32_t* v = doc.faces[f].v;
             const size_t i0 = static_cast<size_t>(v[0]);
             const size_t i1 = static_cast<size_t>(v[1]);
             const size_t i2 = static_cast<size_t>(v[2]);
@@ -64,49 +78,85 @@ void Accumulate(Document& doc, Vec3d* sum, Range range) {
             }
         }
     }
-    for (size_t g = range.begin; g < range.end; ++g) doc.normals[g] = UnitNormal(sum[g]);
+    for (size_t g = range.begin; g < range.end; ++g) doc.normals[g] = UnitNormal(sum[g - range.begin]);
+}
+
+// The window of every block of `block` vertices, from the faces
+// [first, last) of the model; windows start empty.
+void WidenWindows(const Document& doc, size_t block, size_t first, size_t last, FaceWindow* windows) {
+    for (int k = 0; k < doc.parts_count; ++k) {
+        const size_t base = static_cast<size_t>(doc.vertex_offset[k]);
+        const size_t count = static_cast<size_t>(doc.vertex_offset[k + 1]) - base;
+        const size_t from = std::max(static_cast<size_t>(doc.face_offset[k]), first);
+        const size_t to = std::min(static_cast<size_t>(doc.face_offset[k + 1]), last);
+        for (size_t f = from; f < to; ++f) {
+            const int32_t* v = doc.faces[f].v;
+            for (int c = 0; c < 4; ++c) {
+                const size_t i = static_cast<size_t>(v[c]);
+                if (i >= count) continue;  // the missing fourth corner, or one Accumulate leaves out
+                FaceWindow& w = windows[(base + i) / block];
+                w.first = std::min(w.first, f);
+                w.last = std::max(w.last, f + 1);
+            }
+        }
+    }
 }
 
 // Below this many vertices one thread is quicker than starting more.
 constexpr size_t kVerticesPerThread = 1 << 17;
 
+// The windows may make the walk this many times the faces before blocks
+// give way to one range per thread.
+constexpr size_t kMaxWalkPerFace = 3;
+
 }  // namespace
 
 bool RecomputeNormals(Document& doc) {
-    const size_t hardware = std::max(1u, std::thread::hardware_concurrency());
     const size_t n = doc.vertices.size();
-    return RecomputeNormalsInThreads(doc, std::min({hardware, size_t{8}, std::max<size_t>(1, n / kVerticesPerThread)}));
+    return RecomputeNormalsInThreads(doc, std::min(CoreThreads(), std::max<size_t>(1, n / kVerticesPerThread)));
 }
 
-bool RecomputeNormalsInThreads(Document& doc, size_t threads) {
+bool RecomputeNormalsInThreads(Document& doc, size_t threads, size_t block) {
     if (doc.parts_selection < 0) return true;
     const size_t n = doc.vertices.size();
     if (doc.normals.size() != n) return true;
-    HeapArray<Vec3d> sum;  // fresh zero pages, no fill
+    if (n == 0) return true;
+    threads = std::max<size_t>(1, std::min(threads, n));
+    block = std::clamp<size_t>(block, 1, n);
+    const size_t face_count = doc.faces.size();
+    std::vector<FaceWindow> windows;
+    std::vector<HeapArray<Vec3d>> sums;
     try {
-        sum.resize(n);
+        size_t blocks = (n + block - 1) / block;
+        std::vector<std::vector<FaceWindow>> partial(threads, std::vector<FaceWindow>(blocks));
+        RunShares(threads, [&](size_t t) {
+            WidenWindows(doc, block, face_count * t / threads, face_count * (t + 1) / threads, partial[t].data());
+        });
+        windows.assign(blocks, FaceWindow{});
+        size_t walk = 0;
+        for (size_t b = 0; b < blocks; ++b) {
+            for (const std::vector<FaceWindow>& p : partial) {
+                windows[b].first = std::min(windows[b].first, p[b].first);
+                windows[b].last = std::max(windows[b].last, p[b].last);
+            }
+            if (windows[b].first < windows[b].last) walk += windows[b].last - windows[b].first;
+        }
+        if (walk > kMaxWalkPerFace * face_count + blocks) {
+            block = (n + threads - 1) / threads;
+            blocks = (n + block - 1) / block;
+            windows.assign(blocks, FaceWindow{0, face_count});
+        }
+        sums.resize(std::min(threads, blocks));
+        for (HeapArray<Vec3d>& sum : sums) sum.resize(block);
     } catch (const std::bad_alloc&) {
         return false;  // the normals stay as they were
     }
-    threads = std::max<size_t>(1, std::min(threads, n));
-    if (threads <= 1) {
-        Accumulate(doc, sum.data(), {0, n});
-        return true;
-    }
-    std::vector<std::thread> workers;
-    try {
-        workers.reserve(threads - 1);
-        for (size_t t = 1; t < threads; ++t) {
-            workers.emplace_back(Accumulate, std::ref(doc), sum.data(), Range{n * t / threads, n * (t + 1) / threads});
+    std::atomic<size_t> next{0};
+    RunShares(sums.size(), [&](size_t t) {
+        for (size_t b; (b = next.fetch_add(1, std::memory_order_relaxed)) < windows.size();) {
+            Accumulate(doc, sums[t].data(), {b * block, std::min(n, (b + 1) * block)}, windows[b]);
         }
-    } catch (const std::system_error&) {
-        // Fewer threads than asked for: this thread takes the rest.
-    } catch (const std::bad_alloc&) {
-    }
-    const size_t covered = 1 + workers.size();
-    Accumulate(doc, sum.data(), {0, n / threads});
-    if (covered < threads) Accumulate(doc, sum.data(), {n * covered / threads, n});
-    for (std::thread& w : workers) w.join();
+    });
     return true;
 }
 

@@ -9,12 +9,14 @@
 // which passes them to every call (they may grow and move in between).
 // Each slot also keeps the upper 32 bits of the position's hash, its tag: a
 // probe reads a position only when the tags agree, and the tag alone gives
-// the slot's home when the table grows.
+// the slot's home when the table grows. The tag is scaled to the table's
+// capacity, which need not be a power of two, so a table sized for its
+// expected entries wastes no memory on rounding.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <vector>
 
 #include "model/document.h"
 
@@ -31,8 +33,7 @@ struct PointLists {
 struct PointIndex {
     static constexpr uint64_t kEmpty = ~uint64_t{0};
 
-    std::vector<uint64_t> slots;  // hash << 32 | entry, kEmpty for an empty slot
-    size_t mask = 0;
+    HeapArray<uint64_t> slots;  // hash << 32 | entry, kEmpty for an empty slot; huge pages where offered
     size_t size = 0;
 
     // Tags keep long probe runs cheap, so the table may fill up to 3/4.
@@ -40,10 +41,13 @@ struct PointIndex {
 
     // Empties the index and makes room for `expected` entries without growing.
     void Reset(size_t expected) {
-        size_t capacity = 16;
-        while (Full(expected, capacity)) capacity *= 2;
-        slots.assign(capacity, kEmpty);
-        mask = capacity - 1;
+        slots.assign(std::max<size_t>(16, expected / 3 * 4 + 4), kEmpty);
+        size = 0;
+    }
+
+    // Gives the table's memory back.
+    void Release() {
+        HeapArray<uint64_t>().swap(slots);
         size = 0;
     }
 
@@ -69,10 +73,10 @@ struct PointIndex {
         return h ^ (h >> 29);
     }
 
-    static size_t Home(uint64_t tag, size_t mask) { return static_cast<size_t>(tag) & mask; }
+    static size_t Home(uint64_t tag, size_t capacity) { return static_cast<size_t>((tag * capacity) >> 32); }
 
     // Starts loading the slot where a search for this hash begins (a hint only).
-    void Prefetch(uint64_t hash) const { __builtin_prefetch(&slots[Home(hash >> 32, mask)]); }
+    void Prefetch(uint64_t hash) const { __builtin_prefetch(&slots[Home(hash >> 32, slots.size())]); }
 
     // The first entry equal to the point at entry, which the caller has just
     // appended to its lists; when there is none, entry itself is added and -1
@@ -83,29 +87,46 @@ struct PointIndex {
         const float u = lists.u[entry];
         const float v = lists.v[entry];
         if (HasNaN(p, blend, u, v)) return -1;
-        const uint64_t tag = hash >> 32;
-        size_t s = Home(tag, mask);
-        for (;; s = (s + 1) & mask) {
-            const uint64_t slot = slots[s];
-            if (slot == kEmpty) break;
-            const int32_t e = static_cast<int32_t>(slot & 0xFFFFFFFFu);
-            if ((slot >> 32) == tag && Equal(lists, e, p, blend, u, v)) return e;
-        }
-        slots[s] = tag << 32 | static_cast<uint32_t>(entry);
+        size_t s = 0;
+        const int32_t found = Probe(lists, p, blend, u, v, hash, s);
+        if (found >= 0) return found;
+        slots[s] = (hash >> 32) << 32 | static_cast<uint32_t>(entry);
         if (Full(++size, slots.size())) Grow();
         return -1;
     }
 
+    // The entry equal to the point, or -1; reads the index only, so that
+    // threads may search one index at the same time.
+    int32_t Find(const PointLists& lists, const Vec3& p, float blend, float u, float v, uint64_t hash) const {
+        if (HasNaN(p, blend, u, v)) return -1;
+        size_t s = 0;
+        return Probe(lists, p, blend, u, v, hash, s);
+    }
+
 private:
+    // The entry equal to the point, or -1 with `s` at the empty slot that
+    // ends its run.
+    int32_t Probe(const PointLists& lists, const Vec3& p, float blend, float u, float v, uint64_t hash,
+                  size_t& s) const {
+        const uint64_t tag = hash >> 32;
+        const size_t capacity = slots.size();
+        for (s = Home(tag, capacity);; s = s + 1 == capacity ? 0 : s + 1) {
+            const uint64_t slot = slots[s];
+            if (slot == kEmpty) return -1;
+            const int32_t e = static_cast<int32_t>(slot & 0xFFFFFFFFu);
+            if ((slot >> 32) == tag && Equal(lists, e, p, blend, u, v)) return e;
+        }
+    }
+
     void Grow() {
-        std::vector<uint64_t> old;
+        HeapArray<uint64_t> old;
         old.swap(slots);
         slots.assign(old.size() * 2, kEmpty);
-        mask = slots.size() - 1;
+        const size_t capacity = slots.size();
         for (uint64_t slot : old) {
             if (slot == kEmpty) continue;
-            size_t s = Home(slot >> 32, mask);
-            while (slots[s] != kEmpty) s = (s + 1) & mask;
+            size_t s = Home(slot >> 32, capacity);
+            while (slots[s] != kEmpty) s = s + 1 == capacity ? 0 : s + 1;
             slots[s] = slot;
         }
     }

@@ -286,19 +286,39 @@ bool NormalsReference(Document& doc, const Notifier&) {
 }
 
 const Step kSplitParts{"SplitParts", SplitPartsFast, SplitPartsReference};
-const Step kNormals{"RecomputeNormals", NormalsFast, NormalsReference};
+
+// Every fourth seed runs the normals as the editor does; the others with
+// 1 to 3 threads summing blocks of 1 to 7 vertices, so that faces straddle
+// blocks and blocks are shared out.
+Step NormalsStep(uint32_t seed) {
+    if (seed % 4 == 0) return {"RecomputeNormals", NormalsFast, NormalsReference};
+    const size_t threads = 1 + seed % 3;
+    const size_t block = 1 + (seed / 4) % 7;
+    return {"RecomputeNormalsInThreads(" + std::to_string(threads) + ", " + std::to_string(block) + ")",
+            [threads, block](Document& doc, const Notifier&) {
+                RecomputeNormalsInThreads(doc, threads, block);
+                return false;
+            },
+            NormalsReference};
+}
 
 // Seeds walk through all 30 pairs of patterns; every 101st seed passes
-// numbers outside the ranges.
+// numbers outside the ranges. Three seeds in four cut every parts into 2 to
+// 4 shares, the fourth runs the split as the editor does.
 Step SplitFacesStep(uint32_t seed) {
+    const size_t shares = 1 + (seed / 7) % 4;
     int quad = static_cast<int>(seed % 3);
     int triangle = kFirstTrianglePattern + static_cast<int>((seed / 3) % 10);
     if (seed % 101 == 0) {
         quad = seed % 2 == 0 ? -1 : 3;
         triangle = seed % 2 == 0 ? 2 : 13;
     }
-    return {"SplitFaces(" + std::to_string(quad) + ", " + std::to_string(triangle) + ")",
-            [quad, triangle](Document& doc, const Notifier& n) { return SplitFaces(doc, quad, triangle, n); },
+    return {"SplitFaces(" + std::to_string(quad) + ", " + std::to_string(triangle) + ") in " +
+                std::to_string(shares) + " shares",
+            [quad, triangle, shares](Document& doc, const Notifier& n) {
+                return shares == 1 ? SplitFaces(doc, quad, triangle, n)
+                                   : SplitFacesInThreads(doc, quad, triangle, shares, n);
+            },
             [quad, triangle](Document& doc, const Notifier& n) {
                 return reference::ReferenceSplitFaces(doc, quad, triangle, n);
             }};
@@ -344,12 +364,12 @@ TEST(EditEquivalence, SplitFacesMatchesReferenceForEveryPattern) {
 
 TEST(EditEquivalence, SplitFacesTwiceThenNormalsMatchesReference) {
     ExpectSameOutcome([](uint32_t seed) {
-        return std::vector<Step>{SplitFacesStep(seed), SplitFacesStep(seed + 7), kNormals};
+        return std::vector<Step>{SplitFacesStep(seed), SplitFacesStep(seed + 7), NormalsStep(seed)};
     });
 }
 
 TEST(EditEquivalence, RecomputeNormalsMatchesReference) {
-    ExpectSameOutcome([](uint32_t) { return std::vector<Step>{kNormals}; });
+    ExpectSameOutcome([](uint32_t seed) { return std::vector<Step>{NormalsStep(seed)}; });
 }
 
 }  // namespace
