@@ -87,6 +87,98 @@ inline TriangleWeights WeighTriangle(const Vec3& p0, const Vec3& p1, const Vec3&
     return w;
 }
 
+namespace normal_math_detail {
+
+// Two lanes of doubles and their comparison masks; every operation acts on
+// each lane as the scalar one does, so each lane gives the scalar bits.
+typedef double Two __attribute__((vector_size(16)));
+typedef long long TwoMask __attribute__((vector_size(16)));
+
+inline Two Pick(TwoMask mask, Two yes, Two no) {
+    return reinterpret_cast<Two>((mask & reinterpret_cast<TwoMask>(yes)) | (~mask & reinterpret_cast<TwoMask>(no)));
+}
+
+inline Two Sqrt(Two x) {
+#if defined(__SSE2__)
+    return __builtin_ia32_sqrtpd(x);
+#else
+    return Two{std::sqrt(x[0]), std::sqrt(x[1])};
+#endif
+}
+
+struct TwoVec {
+    Two x, y, z;
+};
+
+inline TwoVec SubTwo(const Vec3& a0, const Vec3& b0, const Vec3& a1, const Vec3& b1) {
+    return {Two{a0.x, a1.x} - Two{b0.x, b1.x}, Two{a0.y, a1.y} - Two{b0.y, b1.y},
+            Two{a0.z, a1.z} - Two{b0.z, b1.z}};
+}
+
+inline Two DotTwo(const TwoVec& a, const TwoVec& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+
+inline TwoMask Finite(Two la) {
+    const Two infinity = {HUGE_VAL, HUGE_VAL};
+    return la < infinity;
+}
+
+// Acos and Angle on two lanes.
+inline Two AcosTwo(Two c) {
+    const Two zero = {0.0, 0.0};
+    const TwoMask negative = c < zero;
+    const Two x = Pick(negative, -c, c);
+    Two p = Two{-0.0012624911, -0.0012624911};
+    p = p * x + 0.0066700901;
+    p = p * x - 0.0170881256;
+    p = p * x + 0.0308918810;
+    p = p * x - 0.0501743046;
+    p = p * x + 0.0889789874;
+    p = p * x - 0.2145988016;
+    p = p * x + 1.5707963050;
+    const Two a = Sqrt(1.0 - x) * p;
+    return Pick(negative, 3.14159265358979323846 - a, a);
+}
+
+inline Two AngleTwo(Two dot, Two la, Two lb) {
+    const Two zero = {0.0, 0.0};
+    const Two one = {1.0, 1.0};
+    TwoMask usable = (la > zero) & (lb > zero) & Finite(la) & Finite(lb);
+    Two c = dot / (la * lb);
+    usable &= c == c;
+    c = Pick(c < -one, -one, c);
+    c = Pick(one < c, one, c);
+    return Pick(usable, AcosTwo(c), zero);
+}
+
+}  // namespace normal_math_detail
+
+// WeighTriangle of two triangles at once, each with the bits WeighTriangle
+// gives it: the same operations in the same order, two lanes wide.
+inline void WeighTwoTriangles(const Vec3* first, const Vec3* second, TriangleWeights& w0, TriangleWeights& w1) {
+    using namespace normal_math_detail;
+    const TwoVec e01 = SubTwo(first[1], first[0], second[1], second[0]);
+    const TwoVec e02 = SubTwo(first[2], first[0], second[2], second[0]);
+    const TwoVec e12 = SubTwo(first[2], first[1], second[2], second[1]);
+    const TwoVec n{e01.y * e02.z - e01.z * e02.y, e01.z * e02.x - e01.x * e02.z, e01.x * e02.y - e01.y * e02.x};
+    const Two length = Sqrt(DotTwo(n, n));
+    const Two zero = {0.0, 0.0};
+    const TwoMask usable = (length > zero) & Finite(length);
+    const Two inverse = 1.0 / length;
+    const Two nx = Pick(usable, n.x * inverse, zero);
+    const Two ny = Pick(usable, n.y * inverse, zero);
+    const Two nz = Pick(usable, n.z * inverse, zero);
+    const Two l01 = Sqrt(DotTwo(e01, e01));
+    const Two l02 = Sqrt(DotTwo(e02, e02));
+    const Two l12 = Sqrt(DotTwo(e12, e12));
+    const Two a0 = AngleTwo(DotTwo(e01, e02), l01, l02);
+    const Two a1 = AngleTwo(-DotTwo(e01, e12), l01, l12);
+    const Two a2 = AngleTwo(DotTwo(e02, e12), l02, l12);
+    w0 = {{nx[0], ny[0], nz[0]}, {a0[0], a1[0], a2[0]}};
+    w1 = {{nx[1], ny[1], nz[1]}, {a0[1], a1[1], a2[1]}};
+}
+
 // The same quantities one corner at a time, as a vertex sees its triangles:
 // the unit normal of (p0, p1, p2), and the angle at p between the edges
 // towards a and b. They give the same bits as WeighTriangle.

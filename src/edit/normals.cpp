@@ -37,24 +37,58 @@ struct FaceWindow {
     size_t first = SIZE_MAX, last = 0;
 };
 
-// Adds one triangle (global vertex indices) to the sums of its corners that
-// lie in the range, sum[0] being the range's first vertex; a corner that
-// repeats an earlier corner of the same triangle adds nothing.
-inline void AddTriangle(const Document& doc, Vec3d* sum, Range range, size_t a, size_t b, size_t c) {
-    const bool in_a = range.Has(a);
-    const bool in_b = b != a && range.Has(b);
-    const bool in_c = c != a && c != b && range.Has(c);
-    if (!(in_a || in_b || in_c)) return;
-    const TriangleWeights w = WeighTriangle(doc.vertices[a], doc.vertices[b], doc.vertices[c]);
-    if (in_a) AddWeighted(sum[a - range.begin], w, 0);
-    if (in_b) AddWeighted(sum[b - range.begin], w, 1);
-    if (in_c) AddWeighted(sum[c - range.begin], w, 2);
-}
+// A triangle (global vertex indices) with the corners whose sums it adds
+// to: those in the range, less a corner that repeats an earlier corner.
+struct Triangle {
+    size_t corner[3];
+    bool adds[3];
+};
+
+// Adds triangles to the sums of a range (sum[0] being the range's first
+// vertex) in the order they come, weighing them two at a time.
+struct TriangleSums {
+    const Document& doc;
+    Vec3d* sum;
+    Range range;
+    Triangle held{};
+    bool holding = false;
+
+    void Add(const Triangle& t, const TriangleWeights& w) {
+        for (int c = 0; c < 3; ++c) {
+            if (t.adds[c]) AddWeighted(sum[t.corner[c] - range.begin], w, c);
+        }
+    }
+
+    void Take(size_t a, size_t b, size_t c) {
+        const Triangle t{{a, b, c}, {range.Has(a), b != a && range.Has(b), c != a && c != b && range.Has(c)}};
+        if (!(t.adds[0] || t.adds[1] || t.adds[2])) return;
+        if (!holding) {
+            held = t;
+            holding = true;
+            return;
+        }
+        const Vec3 first[3] = {doc.vertices[held.corner[0]], doc.vertices[held.corner[1]], doc.vertices[held.corner[2]]};
+        const Vec3 second[3] = {doc.vertices[a], doc.vertices[b], doc.vertices[c]};
+        TriangleWeights w0, w1;
+        WeighTwoTriangles(first, second, w0, w1);
+        Add(held, w0);
+        Add(t, w1);
+        holding = false;
+    }
+
+    void Finish() {
+        if (!holding) return;
+        Add(held, WeighTriangle(doc.vertices[held.corner[0]], doc.vertices[held.corner[1]],
+                                doc.vertices[held.corner[2]]));
+        holding = false;
+    }
+};
 
 // The normals of the range's vertices from the faces of the window; `sum`
 // has room for the range.
 void Accumulate(Document& doc, Vec3d* sum, Range range, FaceWindow window) {
     std::fill(sum, sum + (range.end - range.begin), Vec3d{0.0, 0.0, 0.0});
+    TriangleSums sums{doc, sum, range};
     for (int k = 0; k < doc.parts_count; ++k) {
         const size_t base = static_cast<size_t>(doc.vertex_offset[k]);
         const size_t end = static_cast<size_t>(doc.vertex_offset[k + 1]);
@@ -70,14 +104,15 @@ void Accumulate(Document& doc, Vec3d* sum, Range range, FaceWindow window) {
             // Corners outside the parts cannot come from a sound model; such
             // a face is left out rather than read outside the arrays.
             if (i0 >= count || i1 >= count || i2 >= count) continue;
-            AddTriangle(doc, sum, range, base + i0, base + i1, base + i2);
+            sums.Take(base + i0, base + i1, base + i2);
             if (v[3] != -1) {
                 const size_t i3 = static_cast<size_t>(v[3]);
                 if (i3 >= count) continue;
-                AddTriangle(doc, sum, range, base + i0, base + i2, base + i3);
+                sums.Take(base + i0, base + i2, base + i3);
             }
         }
     }
+    sums.Finish();
     for (size_t g = range.begin; g < range.end; ++g) doc.normals[g] = UnitNormal(sum[g - range.begin]);
 }
 

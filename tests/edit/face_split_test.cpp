@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "edit/edit_ops.h"
+#include "edit/normal_math.h"
 #include "test_support.h"
 
 namespace torvel {
@@ -213,6 +214,33 @@ TEST(RecomputeNormals, SharingOutTheWorkGivesTheSameBits) {
     RecomputeNormalsInThreads(*many, 5);
     ASSERT_EQ(one->normals.size(), many->normals.size());
     EXPECT_EQ(std::memcmp(one->normals.data(), many->normals.data(), one->normals.size() * sizeof(Vec3)), 0);
+}
+
+// The two-lane weighing against the one-lane one on every pair of awkward
+// triangles: degenerate, repeated corners, -0, NaN, infinities, products
+// that overflow and denormal edges.
+TEST(RecomputeNormals, WeighingTwoTrianglesGivesTheBitsOfOne) {
+    const float inf = INFINITY;
+    const float nan = NAN;
+    const Vec3 triangles[][3] = {
+        {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}},       {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}},
+        {{0, 0, 0}, {1, 1, 1}, {2, 2, 2}},       {{1, 2, 3}, {1, 2, 3}, {4, 5, 6}},
+        {{-0.0f, 0, 0}, {0, -0.0f, 1}, {1, 0, -0.0f}}, {{nan, 0, 0}, {1, 0, 0}, {0, 1, 0}},
+        {{inf, 0, 0}, {1, 0, 0}, {0, 1, 0}},     {{3e38f, 0, 0}, {-3e38f, 3e38f, 0}, {0, -3e38f, 3e38f}},
+        {{1e-45f, 0, 0}, {0, 1e-45f, 0}, {0, 0, 1e-45f}}, {{0.1f, 0.7f, -2.5f}, {13.25f, -0.3f, 4.0f}, {-7.5f, 9.0f, 0.01f}},
+        {{0, 0, 0}, {1, 0, 0}, {-1, 1e-7f, 0}},  {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}},
+    };
+    for (const auto& a : triangles) {
+        for (const auto& b : triangles) {
+            TriangleWeights two[2];
+            WeighTwoTriangles(a, b, two[0], two[1]);
+            const TriangleWeights one[2] = {WeighTriangle(a[0], a[1], a[2]), WeighTriangle(b[0], b[1], b[2])};
+            for (int k = 0; k < 2; ++k) {
+                EXPECT_EQ(std::memcmp(&two[k].normal, &one[k].normal, sizeof one[k].normal), 0);
+                EXPECT_EQ(std::memcmp(two[k].angle, one[k].angle, sizeof one[k].angle), 0);
+            }
+        }
+    }
 }
 
 }  // namespace
