@@ -19,6 +19,10 @@ const std::string& BinaryFile();
 // fgets + sscanf reader following the same line rules, for comparison.
 bool BaselineReadYktText(Document& doc, const char* path);
 
+// One fprintf per line in the text form's layout (parts blocks only), for
+// comparison with the text writer.
+bool BaselineWriteYktText(const Document& doc, const char* path);
+
 // One read() of the whole file into fresh memory: the baseline that a reader
 // doing nothing else would cost.
 void ReadOnce(const std::string& path, size_t size);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include <benchmark/benchmark.h>
@@ -55,6 +56,25 @@ void BM_WriteText(benchmark::State& state) {
 }
 BENCHMARK(BM_WriteText)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 
+std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The same file written with one fprintf per line; the run fails when its
+// bytes differ from the text writer's.
+void BM_WriteTextBaselineFprintf(benchmark::State& state) {
+    auto doc = MakeGridModel(1000000);
+    const std::string path = TextFile() + ".fprintf";
+    for (auto _ : state) {
+        if (!BaselineWriteYktText(*doc, path.c_str())) state.SkipWithError("write failed");
+    }
+    state.SetBytesProcessed(state.iterations() * FileSize(path));
+    if (FileBytes(path) != FileBytes(TextFile())) state.SkipWithError("bytes differ from WriteYktText");
+    std::filesystem::remove(path);
+}
+BENCHMARK(BM_WriteTextBaselineFprintf)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+
 void BM_ReadBinary(benchmark::State& state) {
     const std::string& path = BinaryFile();
     auto doc = NewDocument();
@@ -87,6 +107,26 @@ void BM_WriteBinary(benchmark::State& state) {
     std::filesystem::remove(path);
 }
 BENCHMARK(BM_WriteBinary)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+
+// The raw figure: one write() of the file's bytes from memory into a file
+// created anew (the old one's pages freed, as a save frees them).
+void BM_WriteBinaryBaselineOneWrite(benchmark::State& state) {
+    const std::string bytes = FileBytes(BinaryFile());
+    const std::string path = BinaryFile() + ".raw";
+    for (auto _ : state) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        size_t done = 0;
+        while (fd >= 0 && done < bytes.size()) {
+            const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+            if (n <= 0) break;
+            done += static_cast<size_t>(n);
+        }
+        if (fd < 0 || ::close(fd) != 0 || done != bytes.size()) state.SkipWithError("write failed");
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes.size()));
+    std::filesystem::remove(path);
+}
+BENCHMARK(BM_WriteBinaryBaselineOneWrite)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 
 // Peak resident memory of one read: a fresh copy of this program reads the
 // file and reports its own peak (VmHWM); the peak of a copy that reads

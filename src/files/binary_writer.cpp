@@ -23,6 +23,19 @@ struct BinaryOut {
         Int(static_cast<int32_t>(length));
         Bytes(text, length);
     }
+    // u0 v0 u1 v1 ...: pairs assembled in the output buffer, a block at a time.
+    void Interleaved(const float* u, const float* v, uint64_t count) {
+        constexpr uint64_t kPairs = 512;
+        for (uint64_t k = 0; k < count;) {
+            const uint64_t n = count - k < kPairs ? count - k : kPairs;
+            char* p = out.Reserve(8 * kPairs);
+            for (uint64_t m = 0; m < n; ++m, ++k) {
+                std::memcpy(p + 8 * m, u + k, 4);
+                std::memcpy(p + 8 * m + 4, v + k, 4);
+            }
+            out.Advance(8 * n);
+        }
+    }
     void Header(const char* name, uint64_t data_size) {
         String(name);
         Int(static_cast<int32_t>(data_size));
@@ -127,10 +140,7 @@ bool WriteYktBinary(Document& doc, const FilePath& path, const Notifier& notifie
     b.Header("normals", 12 * N);
     b.Bytes(doc.normals.data(), 12 * N);
     b.Header("texture_map", 8 * N);
-    for (uint64_t k = 0; k < N; ++k) {
-        b.Float(doc.texture_map_u[k]);
-        b.Float(doc.texture_map_v[k]);
-    }
+    b.Interleaved(doc.texture_map_u.data(), doc.texture_map_v.data(), N);
     b.Header("faces", 16 * F);
     b.Bytes(doc.faces.data(), 16 * F);
 

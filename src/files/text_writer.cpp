@@ -2,19 +2,16 @@
 // platform, and reals are formatted as C's "%f" formats the float widened to
 // double, so both builds write identical bytes.
 
-#include <charconv>
 #include <cstring>
 
+#include "files/fixed_format.h"
 #include "files/model_output.h"
+#include "files/text_blocks.h"
 #include "files/ykt_files.h"
 
 namespace torvel {
 
 namespace {
-
-// Fixed notation with six decimals; inf and nan as "inf", "-inf", "nan",
-// "-nan". The longest text (FLT_MAX) is 46 characters.
-constexpr size_t kMaxNumberText = 64;
 
 struct TextOut {
     OutputFile& out;
@@ -27,14 +24,12 @@ struct TextOut {
         Text(tag);
     }
     void Int(int32_t v) {
-        char* p = out.Reserve(kMaxNumberText);
-        out.Advance(static_cast<size_t>(std::to_chars(p, p + kMaxNumberText, v).ptr - p));
+        char* p = out.Reserve(kMaxFixedText);
+        out.Advance(static_cast<size_t>(FormatInt(v, p) - p));
     }
     void Real(float v) {
-        char* p = out.Reserve(kMaxNumberText);
-        const auto r = std::to_chars(p, p + kMaxNumberText, static_cast<double>(v),
-                                     std::chars_format::fixed, 6);
-        out.Advance(static_cast<size_t>(r.ptr - p));
+        char* p = out.Reserve(kMaxFixedText);
+        out.Advance(static_cast<size_t>(FormatFixed6(v, p) - p));
     }
     void Space() { out.Put(' '); }
     void Reals(const float* v, int count) {
@@ -91,32 +86,11 @@ void WritePartsBlock(TextOut& t, const Document& doc, int i) {
     });
     t.Block("<vertex_count>", "</vertex_count>", [&] { t.Int(PartsVertexCount(doc, i)); });
     t.Tag("<vertices>");
-    for (int32_t v = doc.vertex_offset[i]; v < doc.vertex_offset[i + 1]; ++v) {
-        const size_t k = static_cast<size_t>(v);
-        t.NewLine();
-        t.Vec(doc.vertices[k]);
-        t.Space();
-        t.Vec(doc.normals[k]);
-        t.Space();
-        t.Real(doc.texture_map_u[k]);
-        t.Space();
-        t.Real(doc.texture_map_v[k]);
-        if (doc.has_blend) {
-            t.Space();
-            t.Real(doc.blend[k]);
-        }
-    }
+    WriteVertexLines(doc, doc.vertex_offset[i], doc.vertex_offset[i + 1], t.out);
     t.Tag("</vertices>");
     t.Block("<face_count>", "</face_count>", [&] { t.Int(PartsFaceCount(doc, i)); });
     t.Tag("<faces>");
-    for (int32_t f = doc.face_offset[i]; f < doc.face_offset[i + 1]; ++f) {
-        const int32_t* v = doc.faces[static_cast<size_t>(f)].v;
-        t.NewLine();
-        for (int k = 0; k < 4; ++k) {
-            if (k > 0) t.Space();
-            t.Int(v[k]);
-        }
-    }
+    WriteFaceLines(doc, doc.face_offset[i], doc.face_offset[i + 1], t.out);
     t.Tag("</faces>");
     t.Tag("</polygon_mesh>");
 }

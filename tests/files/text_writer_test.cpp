@@ -106,6 +106,55 @@ TEST(WriteYktText, ACreateFailureShowsTheMessageAndReportsFailure) {
     EXPECT_EQ(r.wait_cursor_depth, 0);
 }
 
+std::string ReferenceReal(float v) {
+    char text[64];
+    return {text, std::to_chars(text, text + sizeof text, static_cast<double>(v), std::chars_format::fixed, 6).ptr};
+}
+
+// Blocks large enough to be formatted on two threads come out as one thread
+// formatting line by line with std::to_chars writes them, with and without
+// weights.
+TEST(WriteYktText, LargeBlocksMatchALineByLineReference) {
+    auto doc = test::MakeGrid(200, 120);
+    Document& d = *doc;
+    std::mt19937 rng(11);
+    const auto real = [&] {
+        for (;;) {
+            const uint32_t b = rng() >> (rng() % 24);  // many small magnitudes too
+            float v;
+            std::memcpy(&v, &b, 4);
+            if (!std::isnan(v)) return (rng() & 1) ? -v : v;
+        }
+    };
+    for (size_t k = 0; k < d.vertices.size(); ++k) {
+        d.vertices[k] = {real(), real(), real()};
+        d.normals[k] = {real(), real(), real()};
+        d.texture_map_u[k] = real();
+        d.texture_map_v[k] = real();
+        d.blend[k] = real();
+    }
+    for (Face& f : d.faces) {
+        for (int32_t& v : f.v) v = static_cast<int32_t>(rng());
+    }
+    for (const bool blend : {true, false}) {
+        d.has_blend = blend;
+        std::string vertices = "<vertices>";
+        for (size_t k = 0; k < d.vertices.size(); ++k) {
+            const float values[] = {d.vertices[k].x, d.vertices[k].y, d.vertices[k].z, d.normals[k].x, d.normals[k].y,
+                                    d.normals[k].z, d.texture_map_u[k], d.texture_map_v[k], d.blend[k]};
+            for (int m = 0; m < (blend ? 9 : 8); ++m) vertices += (m == 0 ? "\r\n" : " ") + ReferenceReal(values[m]);
+        }
+        std::string faces = "<faces>";
+        for (const Face& f : d.faces) {
+            faces += "\r\n" + std::to_string(f.v[0]) + " " + std::to_string(f.v[1]) + " " + std::to_string(f.v[2]) + " " +
+                     std::to_string(f.v[3]);
+        }
+        const std::string text = WriteToString(d);
+        EXPECT_NE(text.find(vertices + "\r\n</vertices>"), std::string::npos) << blend;
+        EXPECT_NE(text.find(faces + "\r\n</faces>"), std::string::npos) << blend;
+    }
+}
+
 // Reals are formatted as C's "%f" formats the float widened to double, on
 // every platform; the host C library checks the formatter here.
 #ifndef _WIN32
