@@ -12,21 +12,19 @@ namespace torvel {
 
 namespace {
 
-// The C locale's isspace set.
-inline bool IsBlank(char ch) {
-    return ch == ' ' || (ch >= '\t' && ch <= '\r');
-}
-
-inline bool IsDigit(char ch) {
-    return ch >= '0' && ch <= '9';
-}
+using scan_detail::IsBlank;
+using scan_detail::IsDigit;
 
 inline bool IsHexDigit(char ch) {
     return IsDigit(ch) || ((ch | 0x20) >= 'a' && (ch | 0x20) <= 'f');
 }
 
+// Through a local pointer: a store through c.p could alias the bytes read,
+// so stepping c.p itself would reload it at every byte.
 inline void SkipBlanks(ScanCursor& c) {
-    while (c.p < c.end && IsBlank(*c.p)) ++c.p;
+    const char* p = c.p;
+    while (p < c.end && IsBlank(*p)) ++p;
+    c.p = p;
 }
 
 // Case-insensitive match of the lower-case word at q; returns how many
@@ -39,7 +37,7 @@ size_t MatchWord(const char* q, const char* end, const char* word) {
 
 }  // namespace
 
-bool ScanInt(ScanCursor& c, int32_t& out) {
+bool ScanIntInFull(ScanCursor& c, int32_t& out) {
     SkipBlanks(c);
     const char* q = c.p;
     bool negative = false;
@@ -48,11 +46,16 @@ bool ScanInt(ScanCursor& c, int32_t& out) {
         ++q;
     }
     if (q >= c.end || !IsDigit(*q)) return false;
-    // Accumulate the magnitude; past 2^63 the value saturates.
+    // Accumulate the magnitude; past 2^63 the value saturates. Eighteen
+    // digits always fit, so only longer numbers need the check.
     uint64_t magnitude = 0;
     bool saturated = false;
     constexpr uint64_t kLimit = uint64_t{1} << 63;
-    for (; q < c.end && IsDigit(*q); ++q) {
+    const char* const end = c.end;
+    for (const char* const unchecked = end - q > 18 ? q + 18 : end; q < unchecked && IsDigit(*q); ++q) {
+        magnitude = magnitude * 10 + static_cast<uint64_t>(*q - '0');
+    }
+    for (; q < end && IsDigit(*q); ++q) {
         if (saturated) continue;
         const uint64_t digit = static_cast<uint64_t>(*q - '0');
         if (magnitude > (kLimit - digit) / 10) {
@@ -74,7 +77,7 @@ bool ScanInt(ScanCursor& c, int32_t& out) {
     return true;
 }
 
-bool ScanFloat(ScanCursor& c, float& out) {
+bool ScanFloatInFull(ScanCursor& c, float& out) {
     SkipBlanks(c);
     const char* q = c.p;
     const char* const end = c.end;

@@ -136,11 +136,12 @@ TEST(ScanFields, AgreeWithSscanfOnRandomTexts) {
     const char* pieces[] = {"0", "1", "7", "9", ".", "e", "E", "+", "-", "x", "X", "p",
                             "a", "f", "inf", "nan", "ity", " ", "\t", "12345678901234567890",
                             "0x", "1e38", "1e39", "(", ")", "16777216", "16777217",
-                            ".000001", "0000000000"};
+                            ".000001", "0000000000", "-4.966667", "0.000000", "16.777216",
+                            "16.777217", "99999999.5", "1234567.1234567", "        "};
     std::mt19937 rng(12345);
     std::uniform_int_distribution<size_t> pick(0, std::size(pieces) - 1);
     std::uniform_int_distribution<int> length(1, 6);
-    for (int round = 0; round < 20000; ++round) {
+    for (int round = 0; round < 60000; ++round) {
         std::string text;
         const int n = length(rng);
         for (int k = 0; k < n; ++k) text += pieces[pick(rng)];
