@@ -1,12 +1,15 @@
 // Rendering and composing the view: a million quads drawn into the
 // ModelImage of an 800 x 600 view, and a 1920 x 1080 view composed at
-// 1000 %. Each has a simple baseline in the same run: the same segments
-// through a per-pixel floating-point line, and a composition that divides
-// for every pixel.
+// 1000 %. Each has simple baselines in the same run: the renderer as it was
+// before it drew in bands of rows on every core, the same segments through a
+// per-pixel floating-point line, and a composition that divides for every
+// pixel.
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -66,12 +69,157 @@ Document& FourGrids() {
     return *doc;
 }
 
+// The renderer as it was before the bands of rows: one thread, a line walk
+// that indexes every pixel, every side drawn whole. Kept to measure the
+// render against in the same run.
+int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
+    const int64_t q = a / b;
+    return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+
+int64_t CeilDiv(int64_t a, int64_t b) {  // b > 0
+    return -FloorDiv(-a, b);
+}
+
+inline bool Inside(Raster r, int64_t x, int64_t y) {
+    return x >= 0 && y >= 0 && x < r.width && y < r.height;
+}
+
+void BaselineLine(Raster r, ImagePoint a, ImagePoint b, uint32_t color) {
+    if (r.width <= 0 || r.height <= 0) return;
+    const int64_t dx = int64_t{b.x} - a.x;
+    const int64_t dy = int64_t{b.y} - a.y;
+    const int64_t adx = std::llabs(dx);
+    const int64_t ady = std::llabs(dy);
+    const int64_t n = std::max(adx, ady);
+    if (n == 0) {
+        if (Inside(r, a.x, a.y)) r.pixels[int64_t{a.y} * r.width + a.x] = color;
+        return;
+    }
+
+    // Major axis m, minor axis q; pixel i is (m0 + sm*i, q0 + sq*f(i)) with
+    // f(i) = floor((2*i*minor + n) / (2*n)), which never decreases.
+    const bool x_major = adx >= ady;
+    const int64_t m0 = x_major ? a.x : a.y;
+    const int64_t q0 = x_major ? a.y : a.x;
+    const int64_t sm = (x_major ? dx : dy) < 0 ? -1 : 1;
+    const int64_t sq = (x_major ? dy : dx) < 0 ? -1 : 1;
+    const int64_t minor = x_major ? ady : adx;
+    const int64_t m_size = x_major ? r.width : r.height;
+    const int64_t q_size = x_major ? r.height : r.width;
+    const int64_t two_n = 2 * n;
+
+    int64_t i_lo = 0;
+    int64_t i_hi = n;
+    const bool a_in = Inside(r, a.x, a.y);
+    const bool b_in = Inside(r, b.x, b.y);
+    if (!(a_in && b_in)) {
+        // Steps whose major coordinate lies inside the raster.
+        if (sm > 0) {
+            i_lo = std::max(i_lo, -m0);
+            i_hi = std::min(i_hi, m_size - 1 - m0);
+        } else {
+            i_lo = std::max(i_lo, m0 - (m_size - 1));
+            i_hi = std::min(i_hi, m0);
+        }
+        // Steps whose minor coordinate lies inside: f(i) within [f_lo, f_hi].
+        const int64_t f_lo = sq > 0 ? -q0 : q0 - (q_size - 1);
+        const int64_t f_hi = sq > 0 ? q_size - 1 - q0 : q0;
+        if (minor == 0) {
+            if (f_lo > 0 || f_hi < 0) return;
+        } else {
+            // f(i) >= k  <=>  i >= ceil((2nk - n) / 2minor)
+            // f(i) <= k  <=>  i <= ceil((2nk + n) / 2minor) - 1
+            i_lo = std::max(i_lo, CeilDiv(two_n * f_lo - n, 2 * minor));
+            i_hi = std::min(i_hi, CeilDiv(two_n * f_hi + n, 2 * minor) - 1);
+        }
+        if (i_lo > i_hi) return;
+    }
+
+    const int64_t start = 2 * i_lo * minor + n;
+    int64_t q = q0 + sq * (start / two_n);
+    int64_t error = start % two_n;
+    int64_t m = m0 + sm * i_lo;
+    const int64_t two_minor = 2 * minor;
+    if (x_major) {
+        for (int64_t i = i_lo; i <= i_hi; ++i) {
+            r.pixels[q * r.width + m] = color;
+            m += sm;
+            error += two_minor;
+            if (error >= two_n) {
+                error -= two_n;
+                q += sq;
+            }
+        }
+    } else {
+        for (int64_t i = i_lo; i <= i_hi; ++i) {
+            r.pixels[m * r.width + q] = color;
+            m += sm;
+            error += two_minor;
+            if (error >= two_n) {
+                error -= two_n;
+                q += sq;
+            }
+        }
+    }
+}
+
+void BaselineRender(Document& doc, ViewState& view, std::vector<ImagePoint>& pixel) {
+    FitView(doc, view, doc.parts_selection);
+    ModelImage& image = doc.image;
+    image.width = view.image_width;
+    image.height = view.image_height;
+    image.pixels.assign(static_cast<size_t>(image.width) * static_cast<size_t>(image.height), kBackgroundColor);
+    const Raster raster{image.pixels.data(), image.width, image.height};
+    const int choice = doc.parts_selection;
+    const auto shown = [choice](int i) { return choice == 0 || choice == i + 1; };
+    const bool one_sided = doc.one_sided != 0;
+    std::vector<float> facing(one_sided ? doc.vertices.size() : 0);
+    pixel.resize(doc.vertices.size());
+    for (int i = 0; i < doc.parts_count; ++i) {
+        if (!shown(i)) continue;
+        for (int32_t g = doc.vertex_offset[i]; g < doc.vertex_offset[i + 1]; ++g) {
+            const size_t k = static_cast<size_t>(g);
+            pixel[k] = ImagePixel(doc, ProjectVertex(doc, doc.direction, k));
+            if (one_sided) facing[k] = FacingValue(doc, doc.direction, k);
+            doc.vertex_visible[k] = 0;
+        }
+    }
+    for (int i = 0; i < doc.parts_count; ++i) {
+        if (!shown(i)) continue;
+        const size_t base = static_cast<size_t>(doc.vertex_offset[i]);
+        for (int32_t f = doc.face_offset[i]; f < doc.face_offset[i + 1]; ++f) {
+            const int32_t* v = doc.faces[static_cast<size_t>(f)].v;
+            const int corners = v[3] == -1 ? 3 : 4;
+            ImagePoint points[4];
+            float sum = 0.0f;
+            for (int c = 0; c < corners; ++c) {
+                points[c] = pixel[base + static_cast<size_t>(v[c])];
+                if (one_sided) sum += facing[base + static_cast<size_t>(v[c])];
+            }
+            if (one_sided && !(sum >= 0.0f)) continue;
+            for (int c = 0; c < corners; ++c) BaselineLine(raster, points[c], points[(c + 1) % corners], kEdgeColor);
+            for (int c = 0; c < corners; ++c) doc.vertex_visible[base + static_cast<size_t>(v[c])] = 1;
+        }
+    }
+    for (int i = 0; i < doc.parts_count; ++i) {
+        if (!shown(i)) continue;
+        for (int32_t g = doc.vertex_offset[i]; g < doc.vertex_offset[i + 1]; ++g) {
+            const size_t k = static_cast<size_t>(g);
+            if (one_sided && doc.vertex_visible[k] == 0) continue;
+            FillRect(raster, pixel[k].x - 1, pixel[k].y - 1, 3, 3,
+                     doc.vertex_selection[k] != 0 ? kSelectedVertexColor : kVertexColor);
+        }
+    }
+}
+
 void SetUpView(ViewState& view, const ViewHost& host, int32_t w, int32_t h) {
     InitScrollBars(view, host);
     ResizeView(view, host, w, h);
 }
 
-// args: parts choice (0 = whole model), one-sided
+// args: parts choice (0 = whole model), one-sided, threads (0 = as a render
+// chooses)
 void BM_RenderModel(benchmark::State& state) {
     Document& doc = FourGrids();
     doc.parts_selection = static_cast<int32_t>(state.range(0));
@@ -80,6 +228,7 @@ void BM_RenderModel(benchmark::State& state) {
     ViewHost host;
     SetUpView(view, host, 800, 600);
     RenderScratch scratch;
+    scratch.threads = static_cast<size_t>(state.range(2));
     for (auto _ : state) {
         RenderModel(doc, view, scratch, host);
         benchmark::DoNotOptimize(doc.image.pixels.data());
@@ -91,11 +240,42 @@ void BM_RenderModel(benchmark::State& state) {
     doc.one_sided = 0;
 }
 BENCHMARK(BM_RenderModel)
+    ->ArgNames({"parts", "one_sided", "threads"})
+    ->Args({0, 0, 0})
+    ->Args({0, 0, 1})
+    ->Args({0, 1, 0})
+    ->Args({0, 1, 1})
+    ->Args({1, 0, 0})
+    ->Args({1, 1, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// args: parts choice, one-sided
+void BM_RenderModelBaselineBefore(benchmark::State& state) {
+    Document& doc = FourGrids();
+    doc.parts_selection = static_cast<int32_t>(state.range(0));
+    doc.one_sided = static_cast<uint8_t>(state.range(1));
+    ViewState view;
+    ViewHost host;
+    SetUpView(view, host, 800, 600);
+    std::vector<ImagePoint> pixel;
+    // The two renderers must agree before their times are compared.
+    RenderScratch scratch;
+    RenderModel(doc, view, scratch, host);
+    const std::vector<uint32_t> image = doc.image.pixels;
+    BaselineRender(doc, view, pixel);
+    if (doc.image.pixels != image) state.SkipWithError("the renderers draw different images");
+    for (auto _ : state) {
+        BaselineRender(doc, view, pixel);
+        benchmark::DoNotOptimize(doc.image.pixels.data());
+    }
+    doc.parts_selection = 0;
+    doc.one_sided = 0;
+}
+BENCHMARK(BM_RenderModelBaselineBefore)
     ->ArgNames({"parts", "one_sided"})
     ->Args({0, 0})
     ->Args({0, 1})
-    ->Args({1, 0})
-    ->Args({1, 1})
     ->Unit(benchmark::kMillisecond);
 
 // The whole model's edges through a naive line: float steps and a bounds

@@ -8,16 +8,6 @@ namespace torvel {
 
 namespace {
 
-// Coordinates beyond this lie far outside any image; holding them here keeps
-// every later integer product within 64 bits.
-constexpr double kPixelLimit = double{1 << 28};
-
-int32_t ToPixel(double value) {
-    if (!(value > -kPixelLimit)) return -(1 << 28);  // also NaN
-    if (value > kPixelLimit) return 1 << 28;
-    return static_cast<int32_t>(value);
-}
-
 // The largest image a render creates, whatever the bounding data say: a
 // side of 16384 pixels and 2^26 pixels in all (256 MiB).
 constexpr double kMaxImageSide = 16384;
@@ -35,39 +25,6 @@ struct AxisBounds {
 };
 
 }  // namespace
-
-Projected ProjectVertex(const Document& doc, ViewDirection direction, size_t index) {
-    const Vec3& p = doc.vertices[index];
-    switch (direction) {
-    case ViewDirection::Front: return {p.x, p.y};
-    case ViewDirection::Back: return {-p.x, p.y};
-    case ViewDirection::Left: return {p.z, p.y};
-    case ViewDirection::Right: return {-p.z, p.y};
-    case ViewDirection::Top: return {p.x, -p.z};
-    case ViewDirection::Bottom: return {p.x, p.z};
-    }
-    return {0.0f, 0.0f};
-}
-
-float FacingValue(const Document& doc, ViewDirection direction, size_t index) {
-    const Vec3& n = doc.normals[index];
-    switch (direction) {
-    case ViewDirection::Front: return -n.z;
-    case ViewDirection::Back: return n.z;
-    case ViewDirection::Left: return -n.x;
-    case ViewDirection::Right: return n.x;
-    case ViewDirection::Top: return n.y;
-    case ViewDirection::Bottom: return -n.y;
-    }
-    return 0.0f;
-}
-
-ImagePoint ImagePixel(const Document& doc, Projected p) {
-    const double scale = doc.fit_scale;
-    const double x = static_cast<double>(doc.origin_x) + std::trunc(static_cast<double>(p.u) * scale);
-    const double y = static_cast<double>(doc.origin_y) - std::trunc(static_cast<double>(p.v) * scale);
-    return {ToPixel(x), ToPixel(y)};
-}
 
 void FitView(Document& doc, ViewState& view, int parts_choice) {
     const int32_t W = view.client_width - 30;
@@ -120,8 +77,8 @@ void FitView(Document& doc, ViewState& view, int parts_choice) {
     }
     const float h_offset = h_extent / 2 - h.center;
     const float v_offset = v_extent / 2 + v.center;
-    doc.origin_x = ToPixel(std::trunc(static_cast<double>(h_offset) * scale) + 5);
-    doc.origin_y = ToPixel(std::trunc(static_cast<double>(v_offset) * scale) + 5);
+    doc.origin_x = HeldPixel(std::trunc(static_cast<double>(h_offset) * scale) + 5);
+    doc.origin_y = HeldPixel(std::trunc(static_cast<double>(v_offset) * scale) + 5);
 }
 
 }  // namespace torvel

@@ -10,10 +10,17 @@
 namespace torvel {
 
 // Working memory of a render, kept between renders so a redraw does not
-// allocate: the image pixel and the facing value of every vertex.
+// allocate: the image pixel and the facing value of every vertex, each
+// thread's count of vertices per image row and the rows where the threads'
+// bands begin.
 struct RenderScratch {
     std::vector<ImagePoint> pixel;
     std::vector<float> facing;
+    std::vector<std::vector<uint32_t>> rows_per_share;
+    std::vector<int32_t> band_rows;
+    // Threads a render uses; 0 chooses by the model's size and the cores.
+    // The image is the same for every count.
+    size_t threads = 0;
 };
 
 // Fits the view to the PartsList choice, draws the wire-frame and the vertex

@@ -1,6 +1,19 @@
+// The render of the ModelImage, shared out between threads in three steps,
+// each ending when all its shares have: the vertices are projected, and the
+// image filled with the background, by ranges of vertices and rows; the
+// outlines are drawn by ranges of faces; the marks by bands of image rows.
+// All outlines have one colour and come before every mark, so where their
+// pixels lie is all that counts, whichever thread draws them; marks of
+// different colours may cover each other, so each pixel's marks are drawn
+// by one thread in vertex order. The image is therefore the same bit for bit
+// whatever the number of threads.
+
+#include <algorithm>
+#include <atomic>
 #include <new>
 
 #include "model/vertex_arrays.h"
+#include "model/work_shares.h"
 #include "view/raster.h"
 #include "view/render.h"
 
@@ -8,8 +21,134 @@ namespace torvel {
 
 namespace {
 
-bool Shown(int parts_choice, int i) {
-    return parts_choice == 0 || parts_choice == i + 1;
+// Below this many faces and vertices together one thread draws the model
+// sooner than more threads start (a start costs tens of microseconds).
+constexpr size_t kThreadedWork = 40000;
+
+// The shown parts, as the range [first, end) of parts indices.
+struct ShownParts {
+    int first = 0;
+    int end = 0;
+};
+
+ShownParts ShownPartsOf(int choice, int parts_count) {
+    if (choice == 0) return {0, parts_count};
+    if (choice >= 1 && choice <= parts_count) return {choice - 1, choice};
+    return {};
+}
+
+// Share k of n of the range [begin, end).
+size_t ShareBegin(size_t begin, size_t end, size_t k, size_t n) {
+    return begin + (end - begin) * k / n;
+}
+
+// What every share of a render reads.
+struct RenderJob {
+    Document& doc;
+    RenderScratch& scratch;
+    ShownParts shown;
+    ViewDirection direction;
+    bool one_sided;
+    size_t vertex_begin, vertex_end;  // the shown vertices (global indices)
+    size_t face_begin, face_end;      // the shown faces
+    size_t shares;
+};
+
+// Share k projects its part of the shown vertices once for every corner and
+// mark that needs them, clears their vertex_visible flags, counts them by
+// image row for the bands of the marks, and fills its part of the image's
+// rows with the background.
+void ProjectShare(const RenderJob& job, size_t k) {
+    Document& doc = job.doc;
+    RenderScratch& s = job.scratch;
+    const size_t begin = ShareBegin(job.vertex_begin, job.vertex_end, k, job.shares);
+    const size_t end = ShareBegin(job.vertex_begin, job.vertex_end, k + 1, job.shares);
+    const PixelFit fit = PixelFitOf(doc);
+    ImagePoint* pixel = s.pixel.data();
+    for (size_t g = begin; g < end; ++g) pixel[g] = ImagePixel(fit, ProjectVertex(doc, job.direction, g));
+    if (job.one_sided) {
+        float* facing = s.facing.data();
+        for (size_t g = begin; g < end; ++g) facing[g] = FacingValue(doc, job.direction, g);
+    }
+    std::fill(doc.vertex_visible.begin() + static_cast<ptrdiff_t>(begin),
+              doc.vertex_visible.begin() + static_cast<ptrdiff_t>(end), uint8_t{0});
+    uint32_t* rows = s.rows_per_share[k].data();
+    const uint32_t height = static_cast<uint32_t>(doc.image.height);
+    for (size_t g = begin; g < end; ++g) {
+        const uint32_t y = static_cast<uint32_t>(pixel[g].y);
+        if (y < height) ++rows[y];
+    }
+    const size_t width = static_cast<size_t>(doc.image.width);
+    std::fill(doc.image.pixels.begin() + static_cast<ptrdiff_t>(ShareBegin(0, height, k, job.shares) * width),
+              doc.image.pixels.begin() + static_cast<ptrdiff_t>(ShareBegin(0, height, k + 1, job.shares) * width),
+              kBackgroundColor);
+}
+
+// Band boundaries that give every band about as many vertices, and so about
+// as many marks to draw.
+void ChooseBands(RenderScratch& s, size_t bands, int32_t height) {
+    s.band_rows.assign(bands + 1, height);
+    s.band_rows[0] = 0;
+    uint64_t total = 0;
+    for (const std::vector<uint32_t>& rows : s.rows_per_share) {
+        for (uint32_t n : rows) total += n;
+    }
+    uint64_t seen = 0;
+    size_t b = 1;
+    for (int32_t y = 0; y < height && b < bands; ++y) {
+        for (const std::vector<uint32_t>& rows : s.rows_per_share) seen += rows[static_cast<size_t>(y)];
+        while (b < bands && seen * bands >= total * b) s.band_rows[b++] = y + 1;
+    }
+}
+
+// Share k draws the outlines of its part of the shown faces that are drawn
+// and sets vertex_visible for their corners. Two shares may set the flag of
+// a shared corner at once: the same 1, stored as a relaxed atomic.
+void EdgeShare(const RenderJob& job, size_t k) {
+    Document& doc = job.doc;
+    const RenderScratch& s = job.scratch;
+    const Raster raster{doc.image.pixels.data(), doc.image.width, doc.image.height};
+    const size_t begin = ShareBegin(job.face_begin, job.face_end, k, job.shares);
+    const size_t end = ShareBegin(job.face_begin, job.face_end, k + 1, job.shares);
+    for (int i = job.shown.first; i < job.shown.end; ++i) {
+        const size_t base = static_cast<size_t>(doc.vertex_offset[i]);
+        const size_t parts_end = std::min(end, static_cast<size_t>(doc.face_offset[i + 1]));
+        for (size_t f = std::max(begin, static_cast<size_t>(doc.face_offset[i])); f < parts_end; ++f) {
+            const int32_t* v = doc.faces[f].v;
+            const int corners = v[3] == -1 ? 3 : 4;
+            if (job.one_sided) {
+                float facing = 0.0f;
+                for (int c = 0; c < corners; ++c) facing += s.facing[base + static_cast<size_t>(v[c])];
+                // A face seen exactly edge-on (sum 0) still counts as facing.
+                if (!(facing >= 0.0f)) continue;
+            }
+            ImagePoint points[4];
+            for (int c = 0; c < corners; ++c) points[c] = s.pixel[base + static_cast<size_t>(v[c])];
+            DrawFaceOutline(raster, points, corners, kEdgeColor);
+            for (int c = 0; c < corners; ++c) {
+                std::atomic_ref<uint8_t>(doc.vertex_visible[base + static_cast<size_t>(v[c])])
+                    .store(1, std::memory_order_relaxed);
+            }
+        }
+    }
+}
+
+// Share k draws in its band the marks of the shown vertices, in order.
+void MarkShare(const RenderJob& job, size_t k) {
+    Document& doc = job.doc;
+    const RenderScratch& s = job.scratch;
+    const int32_t top = s.band_rows[k];
+    const int32_t bottom = s.band_rows[k + 1];
+    const Raster band{doc.image.pixels.data(), doc.image.width, doc.image.height, top, bottom};
+    const ImagePoint* pixel = s.pixel.data();
+    const uint8_t* visible = doc.vertex_visible.data();
+    const uint8_t* selected = doc.vertex_selection.data();
+    for (size_t g = job.vertex_begin; g < job.vertex_end; ++g) {
+        const ImagePoint p = pixel[g];
+        if (p.y + 1 < top || p.y - 1 >= bottom) continue;
+        if (job.one_sided && visible[g] == 0) continue;
+        DrawMark(band, p, selected[g] != 0 ? kSelectedVertexColor : kVertexColor);
+    }
 }
 
 }  // namespace
@@ -21,14 +160,13 @@ bool RenderModel(Document& doc, ViewState& view, RenderScratch& scratch, const V
     ModelImage& image = doc.image;
     image.width = view.image_width;
     image.height = view.image_height;
+    const size_t image_size = static_cast<size_t>(image.width) * static_cast<size_t>(image.height);
     try {
-        image.pixels.assign(static_cast<size_t>(image.width) * static_cast<size_t>(image.height),
-                            kBackgroundColor);
+        image.pixels.resize(image_size);
     } catch (const std::bad_alloc&) {
         image.pixels.clear();
         return false;
     }
-    const Raster raster{image.pixels.data(), image.width, image.height};
 
     // A model whose tables do not match its arrays is drawn as background
     // only; loading refuses such models, so this is a guard, not a path.
@@ -37,58 +175,41 @@ bool RenderModel(Document& doc, ViewState& view, RenderScratch& scratch, const V
     const bool drawable = P >= 0 && P <= kTableSize && ArraySizesMatchCounts(doc) && doc.vertex_offset[P] >= 0 &&
                           static_cast<size_t>(doc.vertex_offset[P]) <= N && doc.face_offset[P] >= 0 &&
                           static_cast<size_t>(doc.face_offset[P]) <= doc.faces.size();
-    if (drawable) {
-        const ViewDirection dir = doc.direction;
-        const bool one_sided = doc.one_sided != 0;
-        // Every corner and mark needs its vertex's pixel: project each shown
-        // vertex once, the same way every consumer of the mapping does.
-        try {
-            scratch.pixel.resize(N);
-            if (one_sided) scratch.facing.resize(N);
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
-        for (int i = 0; i < P; ++i) {
-            if (!Shown(choice, i)) continue;
-            for (int32_t g = doc.vertex_offset[i]; g < doc.vertex_offset[i + 1]; ++g) {
-                const size_t k = static_cast<size_t>(g);
-                scratch.pixel[k] = ImagePixel(doc, ProjectVertex(doc, dir, k));
-                if (one_sided) scratch.facing[k] = FacingValue(doc, dir, k);
-                doc.vertex_visible[k] = 0;
-            }
-        }
-
-        for (int i = 0; i < P; ++i) {
-            if (!Shown(choice, i)) continue;
-            const size_t base = static_cast<size_t>(doc.vertex_offset[i]);
-            for (int32_t f = doc.face_offset[i]; f < doc.face_offset[i + 1]; ++f) {
-                const int32_t* v = doc.faces[static_cast<size_t>(f)].v;
-                const int corners = v[3] == -1 ? 3 : 4;
-                ImagePoint points[4];
-                float facing = 0.0f;
-                for (int c = 0; c < corners; ++c) {
-                    const size_t g = base + static_cast<size_t>(v[c]);
-                    points[c] = scratch.pixel[g];
-                    if (one_sided) facing += scratch.facing[g];
-                }
-                // A face seen exactly edge-on (sum 0) still counts as facing.
-                if (one_sided && !(facing >= 0.0f)) continue;
-                DrawClosedOutline(raster, points, corners, kEdgeColor);
-                for (int c = 0; c < corners; ++c) doc.vertex_visible[base + static_cast<size_t>(v[c])] = 1;
-            }
-        }
-
-        for (int i = 0; i < P; ++i) {
-            if (!Shown(choice, i)) continue;
-            for (int32_t g = doc.vertex_offset[i]; g < doc.vertex_offset[i + 1]; ++g) {
-                const size_t k = static_cast<size_t>(g);
-                if (one_sided && doc.vertex_visible[k] == 0) continue;
-                const ImagePoint p = scratch.pixel[k];
-                FillRect(raster, p.x - 1, p.y - 1, 3, 3,
-                         doc.vertex_selection[k] != 0 ? kSelectedVertexColor : kVertexColor);
-            }
-        }
+    const ShownParts shown = drawable ? ShownPartsOf(choice, P) : ShownParts{};
+    if (shown.first == shown.end) {
+        std::fill(image.pixels.begin(), image.pixels.end(), kBackgroundColor);
+        ApplyZoom(doc, view, host);
+        return true;
     }
+
+    RenderJob job{doc,
+                  scratch,
+                  shown,
+                  doc.direction,
+                  doc.one_sided != 0,
+                  static_cast<size_t>(doc.vertex_offset[shown.first]),
+                  static_cast<size_t>(doc.vertex_offset[shown.end]),
+                  static_cast<size_t>(doc.face_offset[shown.first]),
+                  static_cast<size_t>(doc.face_offset[shown.end]),
+                  1};
+    const size_t work = (job.vertex_end - job.vertex_begin) + (job.face_end - job.face_begin);
+    size_t shares = scratch.threads != 0 ? scratch.threads : (work < kThreadedWork ? 1 : CoreThreads());
+    job.shares = std::clamp<size_t>(shares, 1, static_cast<size_t>(std::max(image.height, 1)));
+
+    try {
+        scratch.pixel.resize(N);
+        if (job.one_sided) scratch.facing.resize(N);
+        scratch.rows_per_share.resize(job.shares);
+        for (std::vector<uint32_t>& rows : scratch.rows_per_share) rows.assign(static_cast<size_t>(image.height), 0);
+    } catch (const std::bad_alloc&) {
+        std::fill(image.pixels.begin(), image.pixels.end(), kBackgroundColor);
+        return false;
+    }
+
+    RunShares(job.shares, [&job](size_t k) { ProjectShare(job, k); });
+    RunShares(job.shares, [&job](size_t k) { EdgeShare(job, k); });
+    ChooseBands(scratch, job.shares, image.height);
+    RunShares(job.shares, [&job](size_t k) { MarkShare(job, k); });
 
     ApplyZoom(doc, view, host);
     return true;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdlib>
 #include <random>
 #include <vector>
@@ -120,6 +121,56 @@ TEST(DrawClosedOutline, JoinsTheLastPointToTheFirst) {
     EXPECT_EQ(c.at(1, 4), kInk);  // closing side
     EXPECT_EQ(c.at(3, 3), 0u);
     EXPECT_EQ(c.count(kInk), 7 + 7 + 7);
+}
+
+// An outline drawn whole or into bands of rows: the bands together give the
+// pixels of DrawLine of every side, each band only its own rows. Small
+// outlines (the corner-only fast path) and large ones, inside and across the
+// raster's edges.
+TEST(DrawFaceOutline, BandsTogetherAreEverySideDrawnWhole) {
+    std::mt19937 random(1209);
+    const int32_t w = 29;
+    const int32_t h = 31;
+    for (int32_t spread : {1, 2, 12, 60}) {
+        std::uniform_int_distribution<int32_t> at(-3, h + 2);
+        std::uniform_int_distribution<int32_t> off(0, spread);
+        for (int k = 0; k < 1500; ++k) {
+            const int count = 3 + k % 2;
+            const ImagePoint origin{at(random), at(random)};
+            ImagePoint points[4];
+            for (int c = 0; c < count; ++c) points[c] = {origin.x + off(random) - spread / 2, origin.y + off(random)};
+            Canvas expected(w, h);
+            for (int c = 0; c < count; ++c) DrawLine(expected.raster(), points[c], points[(c + 1) % count], kInk);
+            Canvas whole(w, h);
+            DrawClosedOutline(whole.raster(), points, count, kInk);
+            ASSERT_EQ(whole.pixels, expected.pixels) << k;
+            Canvas banded(w, h);
+            std::uniform_int_distribution<int32_t> cut(-2, h + 2);
+            int32_t cuts[3] = {cut(random), cut(random), cut(random)};
+            std::sort(cuts, cuts + 3);
+            const int32_t edges[5] = {INT32_MIN, cuts[0], cuts[1], cuts[2], INT32_MAX};
+            for (int b = 0; b < 4; ++b) {
+                Raster band = banded.raster();
+                band.row_begin = edges[b];
+                band.row_end = edges[b + 1];
+                DrawFaceOutline(band, points, count, kInk);
+            }
+            ASSERT_EQ(banded.pixels, expected.pixels) << k << " spread " << spread;
+        }
+    }
+}
+
+TEST(FillRect, KeepsToItsBand) {
+    Canvas c(6, 6);
+    Raster band = c.raster();
+    band.row_begin = 2;
+    band.row_end = 4;
+    FillRect(band, 1, 0, 3, 6, kInk);
+    EXPECT_EQ(c.count(kInk), 6);
+    EXPECT_EQ(c.at(1, 2), kInk);
+    EXPECT_EQ(c.at(3, 3), kInk);
+    EXPECT_EQ(c.at(1, 1), 0u);
+    EXPECT_EQ(c.at(1, 4), 0u);
 }
 
 }  // namespace

@@ -1,3 +1,6 @@
+#include <random>
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include "recording_host.h"
@@ -172,6 +175,107 @@ TEST(RenderModel, HugeCoordinatesAreClippedNotWalked) {
     Rendered r(*doc);
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(doc->vertex_visible[4], 1);
+}
+
+// A model of random faces over two parts: corners anywhere in the box, so
+// long edges cross every band; some vertices far off the image or at
+// coordinates near the float limit; random normals and selection.
+std::unique_ptr<Document> RandomMesh(bool far_vertices) {
+    std::mt19937 random(17);
+    constexpr int32_t kVerts = 1500;
+    constexpr int32_t kFaces = 2500;
+    auto doc = NewDocument();
+    doc->parts_count = 2;
+    doc->total_vertex_count = 2 * kVerts;
+    doc->total_face_count = 2 * kFaces;
+    AllocateVertexArrays(*doc, 2 * kVerts);
+    AllocateFaceArray(*doc, 2 * kFaces);
+    std::uniform_real_distribution<float> coord(-1.0f, 1.0f);
+    std::uniform_int_distribution<int32_t> corner(0, kVerts - 1);
+    for (size_t k = 0; k < static_cast<size_t>(2 * kVerts); ++k) {
+        doc->vertices[k] = {coord(random), coord(random), coord(random)};
+        if (far_vertices && k % 97 == 0) doc->vertices[k] = {3.0e38f, -3.0e38f, 2.5e38f};
+        if (far_vertices && k % 89 == 0) doc->vertices[k].x *= 40.0f;
+        doc->normals[k] = {coord(random), coord(random), coord(random)};
+        doc->vertex_selection[k] = random() % 3 == 0;
+    }
+    for (size_t f = 0; f < static_cast<size_t>(2 * kFaces); ++f) {
+        doc->faces[f] = {{corner(random), corner(random), corner(random), f % 5 == 0 ? -1 : corner(random)}};
+    }
+    for (int p = 0; p < 2; ++p) {
+        doc->vertex_offset[p + 1] = kVerts * (p + 1);
+        doc->face_offset[p + 1] = kFaces * (p + 1);
+        doc->corner_min[p] = {-1, -1, -1};
+        doc->corner_max[p] = {1, 1, 1};
+    }
+    doc->total_corner_min = {-1, -1, -1};
+    doc->total_corner_max = {1, 1, 1};
+    return doc;
+}
+
+std::unique_ptr<Document> RobotSample() {
+    const std::vector<uint8_t> bytes = test::ReadBytes(test::SamplePath("robot.ykt"));
+    auto doc = NewDocument();
+    if (!test::ReadText(*doc, std::string(bytes.begin(), bytes.end()))) return nullptr;
+    for (size_t k = 0; k < doc->vertex_selection.size(); k += 3) doc->vertex_selection[k] = 1;
+    return doc;
+}
+
+std::unique_ptr<Document> DenseGrid() {
+    auto doc = test::MakeGrid(420, 330);  // about one quad per pixel: sides of zero and one step
+    for (size_t k = 0; k < doc->vertex_selection.size(); k += 7) doc->vertex_selection[k] = 1;
+    return doc;
+}
+
+// The image and the vertex_visible flags are the same whatever the number of
+// threads, for every direction, both sidednesses and parts choices.
+TEST(RenderModel, EveryThreadCountDrawsTheSameImage) {
+    const struct {
+        const char* name;
+        std::unique_ptr<Document> (*make)();
+    } models[] = {
+        {"random mesh", [] { return RandomMesh(false); }},
+        {"random mesh with far vertices", [] { return RandomMesh(true); }},
+        {"robot sample", RobotSample},
+        {"dense grid", DenseGrid},
+    };
+    for (const auto& model : models) {
+        auto doc = model.make();
+        ASSERT_TRUE(doc) << model.name;
+        for (int direction : {0, 3, 4}) {
+            for (int one_sided = 0; one_sided < 2; ++one_sided) {
+                for (int choice : {0, 1, 2}) {
+                    if (choice > doc->parts_count) continue;
+                    doc->direction = static_cast<ViewDirection>(direction);
+                    doc->one_sided = static_cast<uint8_t>(one_sided);
+                    doc->parts_selection = choice;
+                    std::vector<uint32_t> image;
+                    std::vector<uint8_t> visible;
+                    for (size_t threads = 1; threads <= 4; ++threads) {
+                        ViewState view;
+                        test::RecordingHost rec;
+                        const ViewHost host = rec.host();
+                        InitScrollBars(view, host);
+                        ResizeView(view, host, 430 + direction, 330);
+                        RenderScratch scratch;
+                        scratch.threads = threads;
+                        ASSERT_TRUE(RenderModel(*doc, view, scratch, host));
+                        const std::vector<uint8_t> flags(doc->vertex_visible.begin(), doc->vertex_visible.end());
+                        if (threads == 1) {
+                            image = doc->image.pixels;
+                            visible = flags;
+                            continue;
+                        }
+                        const std::string where = std::string(model.name) + ", direction " + std::to_string(direction) +
+                                                  ", one-sided " + std::to_string(one_sided) + ", parts choice " +
+                                                  std::to_string(choice) + ", threads " + std::to_string(threads);
+                        ASSERT_TRUE(doc->image.pixels == image) << where;
+                        ASSERT_TRUE(flags == visible) << where;
+                    }
+                }
+            }
+        }
+    }
 }
 
 }  // namespace
