@@ -31,6 +31,13 @@ TEST(Undo, RestoresTheModelAfterEachEdit) {
     const Edit edits[] = {
         {"split parts", [](Document& d, const Notifier& n) { SplitParts(d, n); }},
         {"split faces", [](Document& d, const Notifier& n) { SplitFaces(d, 0, 3, n); RecomputeNormals(d); }},
+        // The snapshot no longer holds the Document's bytes, so the split
+        // must leave it alone rather than take the Document's old arrays.
+        {"select, then split faces",
+         [](Document& d, const Notifier& n) {
+             d.vertex_selection[3] = 1;
+             SplitFaces(d, 0, 3, n);
+         }},
         {"align", [](Document& d, const Notifier&) { AlignSelected(d, 1); }},
         {"weights", [](Document& d, const Notifier& n) { SetSelectedWeights(d); DeselectAll(d, n); }},
     };
