@@ -16,7 +16,7 @@ void BM_ReadTextInThreads(benchmark::State& state) {
     const std::string& path = TextFile();
     auto doc = NewDocument();
     Notifier quiet;
-    const TextReadThreads threads{static_cast<size_t>(state.range(0)), TextReadThreads{}.min_block};
+    const TextReadThreads threads{static_cast<size_t>(state.range(0)), TextReadThreads{}.piece_bytes};
     for (auto _ : state) {
         InputBytes input = OpenModelInput(path, nullptr);
         if (!ReadYktText(*doc, input, quiet, nullptr, threads)) state.SkipWithError("read failed");

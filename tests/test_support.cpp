@@ -98,8 +98,8 @@ bool ReadText(Document& doc, const std::string& text, Recorder* recorder) {
     ReadReport report;
     InputBytes input = InputBytes::FromMemory(bytes);
     const bool ok = ReadYktText(doc, input, r.notifier(), &report, {1, 0});
-    // Every text the tests read is read again with its lists cut into 2, 3
-    // and 4 shares down to single lines: nothing may differ.
+    // Every text the tests read is read again with its lists cut into pieces
+    // down to single lines on 2, 3 and 4 threads: nothing may differ.
     for (size_t threads = 2; threads <= 4; ++threads) {
         const std::string difference = DiffTextReadInThreads(bytes, ok, doc, report, threads);
         if (!difference.empty()) ADD_FAILURE() << "read in " << threads << " threads: " << difference;

@@ -5,6 +5,7 @@
 // recognised: a later row's tag is taken as data of the current block.
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -127,8 +128,8 @@ struct FaceRun {
 // often than this gets no line numbers for its later faces.
 constexpr size_t kMaxFaceRuns = 4096;
 
-// The most shares a list block is cut into.
-constexpr size_t kMaxShares = 8;
+// The most pieces a run of list lines is cut into.
+constexpr size_t kMaxPieces = 64;
 
 // A line as the conversions see it: a zero byte ends it, otherwise one CR
 // before the LF belongs to the line end.
@@ -160,11 +161,13 @@ void ReadFaceLine(Document& doc, size_t f, const char* begin, const char* end) {
 // single lines would be. True when a vertex line had all nine values.
 bool ReadListLines(Document& doc, bool vertices, int64_t first, const char* begin, const char* end) {
     const int64_t size = static_cast<int64_t>(vertices ? doc.vertices.size() : doc.faces.size());
+    // One look for zero bytes in the whole run spares one in every line.
+    const bool zeros = std::memchr(begin, 0, static_cast<size_t>(end - begin)) != nullptr;
     bool nine = false;
     for (int64_t k = first; begin < end; ++k) {
         const char* lf = static_cast<const char*>(std::memchr(begin, '\n', static_cast<size_t>(end - begin)));
         if (k < size) {
-            const char* line_end = LineEnd(begin, lf);
+            const char* line_end = zeros ? LineEnd(begin, lf) : lf > begin && lf[-1] == '\r' ? lf - 1 : lf;
             if (vertices) {
                 nine |= ReadVertexLine(doc, static_cast<size_t>(k), begin, line_end);
             } else {
@@ -358,43 +361,50 @@ void TextReader::EmptyLines(int64_t count) {
 // Inside <vertices> or <faces>, every line up to the next one that begins
 // with '<' is a data line of the list and changes nothing but its own entry,
 // the line count and the list's running index. Such a run of whole lines is
-// cut at line ends into one share per thread; each share knows its first
-// entry from the lines before it. Returns where the run ends (p itself when
-// there is none).
+// cut at line ends into pieces, each knowing its first entry from the lines
+// before it, and the threads take the pieces one by one until none is left:
+// a thread that starts late, on a busy machine, leaves its pieces to the
+// others instead of holding them up. Returns where the run ends (p itself
+// when there is none).
 const char* TextReader::ListBlock(const char* p, const char* end) {
     const char* const stop = ListBlockEnd(p, end);
     if (stop == p) return p;
     const bool vertices = state == kVertices;
-    int64_t& next = vertices ? next_vertex : next_face;
-    size_t shares = static_cast<size_t>(stop - p) < threads.min_block ? 1 : threads.threads;
-    shares = std::clamp<size_t>(shares, 1, kMaxShares);
-    const char* from[kMaxShares + 1];
-    int64_t first[kMaxShares + 1];
+    const size_t bytes = static_cast<size_t>(stop - p);
+    const size_t piece_bytes = std::max({threads.piece_bytes, (bytes + kMaxPieces - 1) / kMaxPieces, size_t{1}});
+    const size_t wanted = threads.threads > 1 ? (bytes + piece_bytes - 1) / piece_bytes : 1;
+    const char* from[kMaxPieces + 1];
+    int64_t first[kMaxPieces + 1];
     from[0] = p;
-    first[0] = next;
-    for (size_t k = 1; k <= shares; ++k) {
-        const char* cut = k == shares ? stop : p + (stop - p) * static_cast<ptrdiff_t>(k) / static_cast<ptrdiff_t>(shares);
-        if (cut <= from[k - 1]) {
-            cut = from[k - 1];  // an empty share
-        } else {
-            while (cut < stop && cut[-1] != '\n') ++cut;
-        }
-        from[k] = cut;
-        first[k] = first[k - 1] + std::count(from[k - 1], cut, '\n');
+    first[0] = vertices ? next_vertex : next_face;
+    size_t pieces = 0;
+    while (from[pieces] < stop && pieces < wanted) {
+        const char* cut = pieces + 1 == wanted || bytes - static_cast<size_t>(from[pieces] - p) <= piece_bytes
+                              ? stop
+                              : from[pieces] + piece_bytes;
+        while (cut < stop && cut[-1] != '\n') ++cut;
+        from[pieces + 1] = cut;
+        first[pieces + 1] = first[pieces] + std::count(from[pieces], cut, '\n');
+        ++pieces;
     }
-    bool nine[kMaxShares] = {};
-    RunShares(shares, [&](size_t k) { nine[k] = ReadListLines(doc, vertices, first[k], from[k], from[k + 1]); });
-    if (vertices && std::find(nine, nine + shares, true) != nine + shares) doc.has_blend = true;
-    const int64_t count = first[shares] - first[0];
+    bool nine[kMaxPieces] = {};
+    std::atomic<size_t> next_piece{0};
+    RunShares(std::min(threads.threads, pieces), [&](size_t) {
+        for (size_t k = next_piece++; k < pieces; k = next_piece++) {
+            nine[k] = ReadListLines(doc, vertices, first[k], from[k], from[k + 1]);
+        }
+    });
+    if (vertices && std::find(nine, nine + pieces, true) != nine + pieces) doc.has_blend = true;
+    const int64_t count = first[pieces] - first[0];
     if (vertices) {
         line += count;
-        next += count;
+        next_vertex += count;
     } else {
         ++line;
         NoteFaceLine();
         line += count - 1;
         last_face_line = line;
-        next += count;
+        next_face += count;
     }
     return stop;
 }

@@ -28,11 +28,11 @@ bool ReadYktText(Document& doc, std::span<const uint8_t> bytes, const Notifier& 
                  ReadReport* report = nullptr);
 bool ReadYktText(Document& doc, InputBytes& input, const Notifier& notifier, ReadReport* report = nullptr);
 // The vertex and face lists of the text form are read by `threads` threads
-// at once wherever a run of their lines in the window is at least min_block
-// bytes long; the Document and the report are the same for any choice.
+// at once, in pieces of about piece_bytes of the read window; the Document
+// and the report are the same for any choice.
 struct TextReadThreads {
     size_t threads = CoreThreads();
-    size_t min_block = size_t{1} << 16;
+    size_t piece_bytes = size_t{1} << 16;
 };
 bool ReadYktText(Document& doc, InputBytes& input, const Notifier& notifier, ReadReport* report,
                  TextReadThreads threads);

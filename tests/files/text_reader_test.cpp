@@ -314,9 +314,9 @@ namespace torvel {
 namespace {
 
 // A file of several read windows whose lists hold every kind of odd line:
-// reading its lists in shares on 2–4 threads, down to single lines, gives
+// reading its lists in pieces on 2–4 threads, down to single lines, gives
 // the Document and the report of one thread.
-TEST(ReadYktText, ListsReadInSharesGiveTheModelAndReportOfOneThread) {
+TEST(ReadYktText, ListsReadInPiecesGiveTheModelAndReportOfOneThread) {
     constexpr int kCount = 40000;
     const char* odd[] = {"", "\r", "<x>", "1 2 <3", "0 0", "1 2 3 4 5 6 7 8 9", "  -0.5\t1e3 2 3 4 5 6 7 8\r"};
     std::string vertices;
@@ -345,10 +345,10 @@ TEST(ReadYktText, ListsReadInSharesGiveTheModelAndReportOfOneThread) {
     EXPECT_FALSE(read(*one, one_report, {1, 0}));
     ASSERT_FALSE(one_report.problems.empty());
     for (size_t threads = 2; threads <= 4; ++threads) {
-        for (size_t min_block : {size_t{1}, size_t{1} << 16}) {
+        for (size_t piece_bytes : {size_t{1}, size_t{1} << 12}) {
             auto doc = NewDocument();
             ReadReport report;
-            EXPECT_FALSE(read(*doc, report, {threads, min_block}));
+            EXPECT_FALSE(read(*doc, report, {threads, piece_bytes}));
             EXPECT_EQ(report.problems, one_report.problems) << threads << " threads";
         }
     }

@@ -1,5 +1,5 @@
 // Any bytes through the text reader: it must not crash, what it accepts is a
-// sound model, and reading its lists in shares on several threads gives the
+// sound model, and reading its lists in pieces on several threads gives the
 // same Document and the same report as reading them on one.
 #include <cstdlib>
 
