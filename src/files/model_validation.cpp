@@ -100,21 +100,21 @@ bool CheckModel(const Document& doc, ReadReport* report, const ModelPlaces& plac
     const bool vertices = OffsetsSound(doc.vertex_offset, P, N, "頂点", places.vertex_count, report);
     const bool faces = OffsetsSound(doc.face_offset, P, F, "面", places.face_count, report);
     if (!vertices || !faces) return false;
-    // Indices are compared as unsigned numbers, so a negative one is out of
-    // range too; the loop has no early exit and stays branch-free.
+    // Each corner must lie in [lo, hi]: a vertex of the parts, or -1 as the
+    // fourth. The loop has no early exit and no branch, so the compiler
+    // checks a whole face in one vector step.
     for (int i = 0; i < P; ++i) {
-        const uint32_t count = static_cast<uint32_t>(PartsVertexCount(doc, i));
+        const int32_t hi = PartsVertexCount(doc, i) - 1;
+        constexpr int32_t lo[4] = {0, 0, 0, -1};
         const Face* face = doc.faces.data() + doc.face_offset[i];
         const Face* const end = doc.faces.data() + doc.face_offset[i + 1];
-        uint32_t bad = 0;
+        uint32_t outside[4] = {0, 0, 0, 0};
         for (; face < end; ++face) {
-            const int32_t* v = face->v;
-            bad |= static_cast<uint32_t>(static_cast<uint32_t>(v[0]) >= count) |
-                   static_cast<uint32_t>(static_cast<uint32_t>(v[1]) >= count) |
-                   static_cast<uint32_t>(static_cast<uint32_t>(v[2]) >= count) |
-                   (static_cast<uint32_t>(static_cast<uint32_t>(v[3]) >= count) &
-                    static_cast<uint32_t>(v[3] != -1));
+            for (int c = 0; c < 4; ++c) {
+                outside[c] |= static_cast<uint32_t>(face->v[c] > hi) | static_cast<uint32_t>(face->v[c] < lo[c]);
+            }
         }
+        const uint32_t bad = outside[0] | outside[1] | outside[2] | outside[3];
         if (bad != 0) {
             if (report == nullptr) return false;
             sound = false;
