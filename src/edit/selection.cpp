@@ -81,16 +81,19 @@ void ApplyPickRectangle(Document& doc, const Notifier& notifier) {
     const int32_t choice = doc.parts_selection;
     const int P = std::clamp(doc.parts_count, 0, kTableSize);
     const size_t positions = doc.vertices.size();
+    // The fit read once: the stores into the selection flags would otherwise
+    // make the compiler read it again for every vertex.
+    const PixelFit fit = PixelFitOf(doc);
+    const ViewDirection direction = doc.direction;
+    uint8_t* selection = doc.vertex_selection.data();
     for (int i = 0; i < P; ++i) {
         if (choice != 0 && choice != i + 1) continue;
         Range r = PartsRange(doc, i);
         r.end = std::min(r.end, positions);
         for (size_t g = r.begin; g < r.end; ++g) {
             // The same pixel as the centre of the vertex's mark.
-            const ImagePoint p = ImagePixel(doc, ProjectVertex(doc, doc.direction, g));
-            if (p.x >= pick.left && p.x <= pick.right && p.y >= pick.top && p.y <= pick.bottom) {
-                doc.vertex_selection[g] = value;
-            }
+            const ImagePoint p = ImagePixel(fit, ProjectVertex(doc, direction, g));
+            if (p.x >= pick.left && p.x <= pick.right && p.y >= pick.top && p.y <= pick.bottom) selection[g] = value;
         }
     }
     UpdateSelectionEmpty(doc, notifier);
