@@ -16,8 +16,8 @@ def main():
     if len(sys.argv) not in (2, 3):
         sys.exit("usage: grid_model.py OUTPUT.ykt [N]")
     n = int(sys.argv[2]) if len(sys.argv) == 3 else 1000
-    if n < 1 or n > 3000:
-        sys.exit("grid_model.py: N from 1 to 3000")
+    if n < 1 or n > 4000:
+        sys.exit("grid_model.py: N from 1 to 4000")
     side = n + 1
     vertices, faces = side * side, n * n
     size = 10.0
