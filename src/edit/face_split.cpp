@@ -23,6 +23,7 @@
 #include "edit/lent_snapshot.h"
 #include "edit/parts_limit.h"
 #include "edit/point_index.h"
+#include "model/vertex_arrays.h"
 #include "model/work_shares.h"
 
 namespace torvel {
@@ -437,6 +438,12 @@ bool Split(Document& doc, int quad_pattern, int triangle_pattern, size_t threads
     doc.total_face_count = static_cast<int32_t>(faces.size());
     std::copy_n(vertex_offset, P + 1, doc.vertex_offset);
     std::copy_n(face_offset, P + 1, doc.face_offset);
+    if (lent) {
+        // The old arrays become the snapshot's, and its released ones go to
+        // the working lists below.
+        ForEachVertexArrayPair(doc.undo, doc, [](auto& kept, auto& old) { kept.swap(old); });
+        doc.undo.faces.swap(doc.faces);
+    }
     doc.vertices.swap(r.vertices);
     doc.blend.swap(r.blend);
     doc.texture_map_u.swap(r.u);
@@ -446,18 +453,6 @@ bool Split(Document& doc, int quad_pattern, int triangle_pattern, size_t threads
     // Filled by the normals computation and the next render.
     doc.normals.swap(normals);
     doc.vertex_visible.swap(visible);
-    if (lent) {
-        // The old arrays, now in the working lists, are the snapshot's.
-        UndoSnapshot& undo = doc.undo;
-        undo.vertices.swap(r.vertices);
-        undo.blend.swap(r.blend);
-        undo.texture_map_u.swap(r.u);
-        undo.texture_map_v.swap(r.v);
-        undo.vertex_selection.swap(r.selection);
-        undo.faces.swap(faces);
-        undo.normals.swap(normals);
-        undo.vertex_visible.swap(visible);
-    }
 
     if (!split_any) ShowMessage(notifier, MessageId::NothingSelected);
     return split_any;

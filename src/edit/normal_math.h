@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <iterator>
 
 #include "model/document.h"
 
@@ -31,19 +33,18 @@ inline double Dot(const Vec3d& a, const Vec3d& b) {
     return a.x * b.x + a.y * b.y + a.z * b.z;
 }
 
+// The terms of the arc cosine's polynomial below, highest power first, for
+// Horner's rule (subtracting a term is adding its negative, bit for bit).
+inline constexpr double kAcosTerms[] = {-0.0012624911, 0.0066700901, -0.0170881256, 0.0308918810,
+                                        -0.0501743046, 0.0889789874, -0.2145988016, 1.5707963050};
+
 // The arc cosine of c in [-1, 1] to within 2e-8 radians: a polynomial in c
 // times sqrt(1 - c), a fraction of the cost of the library's exact one and
 // far below what a single-precision normal can show.
 inline double Acos(double c) {
     const double x = c < 0.0 ? -c : c;
-    double p = -0.0012624911;
-    p = p * x + 0.0066700901;
-    p = p * x - 0.0170881256;
-    p = p * x + 0.0308918810;
-    p = p * x - 0.0501743046;
-    p = p * x + 0.0889789874;
-    p = p * x - 0.2145988016;
-    p = p * x + 1.5707963050;
+    double p = kAcosTerms[0];
+    for (size_t k = 1; k < std::size(kAcosTerms); ++k) p = p * x + kAcosTerms[k];
     const double a = std::sqrt(1.0 - x) * p;
     return c < 0.0 ? 3.14159265358979323846 - a : a;
 }
@@ -129,14 +130,8 @@ inline Two AcosTwo(Two c) {
     const Two zero = {0.0, 0.0};
     const TwoMask negative = c < zero;
     const Two x = Pick(negative, -c, c);
-    Two p = Two{-0.0012624911, -0.0012624911};
-    p = p * x + 0.0066700901;
-    p = p * x - 0.0170881256;
-    p = p * x + 0.0308918810;
-    p = p * x - 0.0501743046;
-    p = p * x + 0.0889789874;
-    p = p * x - 0.2145988016;
-    p = p * x + 1.5707963050;
+    Two p = Two{kAcosTerms[0], kAcosTerms[0]};
+    for (size_t k = 1; k < std::size(kAcosTerms); ++k) p = p * x + kAcosTerms[k];
     const Two a = Sqrt(1.0 - x) * p;
     return Pick(negative, 3.14159265358979323846 - a, a);
 }
