@@ -4,12 +4,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "model/heap_array.h"
+#include "platform/heap_array.h"
 
 #include <cstdio>
 #include <filesystem>
 
-#include "files/ykt_files.h"
+#include "files/ykt/ykt_files.h"
 
 namespace torvel::bench {
 

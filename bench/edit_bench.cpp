@@ -97,16 +97,6 @@ void BM_SplitFacesOnlyBaseline(benchmark::State& state) {
 }
 BENCHMARK(BM_SplitFacesOnlyBaseline)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The split in two shares, one per core (SplitFaces uses one).
-bool SplitFacesInTwoShares(Document& doc, int quad, int triangle, const Notifier& notifier) {
-    return SplitFacesInThreads(doc, quad, triangle, 2, notifier);
-}
-
-void BM_SplitFacesOnlyInTwoShares(benchmark::State& state) {
-    SplitAndNormals(state, SplitFacesInTwoShares, nullptr);
-}
-BENCHMARK(BM_SplitFacesOnlyInTwoShares)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
-
 void RecomputeNormalsOnly(benchmark::State& state, NormalsFn normals) {
     auto doc = Copy(Grid(1000000));
     Notifier quiet;

@@ -16,7 +16,7 @@
 #include <unistd.h>
 
 #include "bench_model.h"
-#include "files/ykt_files.h"
+#include "files/ykt/ykt_files.h"
 
 namespace torvel::bench {
 namespace {

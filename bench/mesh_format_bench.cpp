@@ -15,11 +15,11 @@
 #include <benchmark/benchmark.h>
 
 #include "bench_model.h"
-#include "files/gltf_format.h"
-#include "files/mesh_libraries.h"
-#include "files/obj_format.h"
-#include "files/ply_format.h"
-#include "files/stl_format.h"
+#include "files/mesh/gltf_format.h"
+#include "files/mesh/mesh_libraries.h"
+#include "files/mesh/obj_format.h"
+#include "files/mesh/ply_format.h"
+#include "files/mesh/stl_format.h"
 
 namespace torvel::bench {
 namespace {

@@ -6,8 +6,8 @@
 #include <benchmark/benchmark.h>
 
 #include "bench_model.h"
-#include "files/model_input.h"
-#include "files/ykt_files.h"
+#include "files/io/model_input.h"
+#include "files/ykt/ykt_files.h"
 
 namespace torvel::bench {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "files/ykt_files.h"
+#include "files/ykt/ykt_files.h"
 #include "model/document.h"
 #include "model/notifier.h"
 #include "model_compare.h"

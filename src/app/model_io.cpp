@@ -9,7 +9,7 @@
 #include "app/out_of_memory.h"
 #include "app/shell.h"
 #include "app/wide_text.h"
-#include "files/ykt_files.h"
+#include "files/ykt/ykt_files.h"
 #include "resources/resource_ids.h"
 
 namespace torvel::app {

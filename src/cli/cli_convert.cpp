@@ -7,7 +7,7 @@
 #include "cli/cli_notifier.h"
 #include "cli/mesh_files.h"
 #include "cli/option_parser.h"
-#include "files/ykt_files.h"
+#include "files/ykt/ykt_files.h"
 
 namespace torvel::cli {
 

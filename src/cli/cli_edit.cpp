@@ -14,7 +14,7 @@
 #include "cli/option_parser.h"
 #include "edit/edit_commands.h"
 #include "edit/edit_ops.h"
-#include "files/ykt_files.h"
+#include "files/ykt/ykt_files.h"
 #include "view/render.h"
 
 namespace torvel::cli {

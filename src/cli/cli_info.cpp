@@ -12,7 +12,7 @@
 #include "cli/mesh_files.h"
 #include "cli/json_layout.h"
 #include "cli/option_parser.h"
-#include "files/ykt_files.h"
+#include "files/ykt/ykt_files.h"
 
 namespace torvel::cli {
 

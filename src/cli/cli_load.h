@@ -5,8 +5,8 @@
 
 #include <ostream>
 
-#include "files/read_report.h"
-#include "files/ykt_files.h"
+#include "files/io/read_report.h"
+#include "files/ykt/ykt_files.h"
 
 namespace torvel::cli {
 

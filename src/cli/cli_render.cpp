@@ -10,7 +10,7 @@
 #include "cli/cli_view.h"
 #include "cli/option_parser.h"
 #include "cli/png_file.h"
-#include "files/ykt_files.h"
+#include "files/ykt/ykt_files.h"
 #include "view/render.h"
 
 namespace torvel::cli {

@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "cli/cli_load.h"
-#include "files/gltf_format.h"
-#include "files/model_input.h"
-#include "files/obj_format.h"
-#include "files/ply_format.h"
-#include "files/stl_format.h"
-#include "files/ykt_files.h"
+#include "files/mesh/gltf_format.h"
+#include "files/io/model_input.h"
+#include "files/mesh/obj_format.h"
+#include "files/mesh/ply_format.h"
+#include "files/mesh/stl_format.h"
+#include "files/ykt/ykt_files.h"
 #include "platform/file_system.h"
 
 namespace torvel::cli {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "files/output_file.h"
+#include "files/io/output_file.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STBI_WRITE_NO_STDIO

@@ -61,11 +61,6 @@ void RecomputePartsBounds(Document& doc, int k);
 // and face lists of every parts (equal positions merged, unused vertices
 // dropped). True when at least one face was split.
 bool SplitFaces(Document& doc, int quad_pattern, int triangle_pattern, const Notifier& notifier);
-// The same with every parts of more than one face cut into `threads` shares,
-// each rebuilt by a thread of its own (SplitFaces uses one); the result is
-// the same for any number.
-bool SplitFacesInThreads(Document& doc, int quad_pattern, int triangle_pattern, size_t threads,
-                         const Notifier& notifier);
 // Angle-weighted vertex normals of the whole model from its triangles (a
 // quadrilateral counts as two). Does nothing when parts_selection < 0.
 // False, with the normals as they were, when its working memory could not

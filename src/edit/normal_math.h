@@ -174,20 +174,6 @@ inline void WeighTwoTriangles(const Vec3* first, const Vec3* second, TriangleWei
     w1 = {{nx[1], ny[1], nz[1]}, {a0[1], a1[1], a2[1]}};
 }
 
-// The same quantities one corner at a time, as a vertex sees its triangles:
-// the unit normal of (p0, p1, p2), and the angle at p between the edges
-// towards a and b. They give the same bits as WeighTriangle.
-inline Vec3d TriangleNormal(const Vec3& p0, const Vec3& p1, const Vec3& p2) {
-    return WeighTriangle(p0, p1, p2).normal;
-}
-
-inline double CornerAngle(const Vec3& p, const Vec3& a, const Vec3& b) {
-    using namespace normal_math_detail;
-    const Vec3d u = Sub(a, p);
-    const Vec3d w = Sub(b, p);
-    return Angle(Dot(u, w), std::sqrt(Dot(u, u)), std::sqrt(Dot(w, w)));
-}
-
 // Adds a triangle's normal, weighted by the angle at one corner.
 inline void AddWeighted(Vec3d& sum, const TriangleWeights& w, int corner) {
     const double a = w.angle[corner];

@@ -21,7 +21,7 @@
 
 #include "edit/edit_ops.h"
 #include "edit/normal_math.h"
-#include "model/work_shares.h"
+#include "platform/work_shares.h"
 
 namespace torvel {
 

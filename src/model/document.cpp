@@ -1,6 +1,6 @@
 #include "model/document.h"
 
-#include <cstring>
+#include <memory>
 
 #include "model/vertex_arrays.h"
 
@@ -13,12 +13,6 @@ void Release(std::vector<T, A>& v) {
     std::vector<T, A>().swap(v);
 }
 
-template <typename T>
-void Zero(T& field) {
-    static_assert(std::is_trivially_copyable_v<T>);
-    std::memset(&field, 0, sizeof field);
-}
-
 }  // namespace
 
 void ReleaseSnapshot(UndoSnapshot& s) {
@@ -28,72 +22,16 @@ void ReleaseSnapshot(UndoSnapshot& s) {
 }
 
 std::unique_ptr<Document> NewDocument() {
-    auto doc = std::make_unique<Document>();
-    ResetDocument(*doc);
-    return doc;
+    // make_unique value-initialises: every table and field is zero.
+    return std::make_unique<Document>();
 }
 
 void ResetDocument(Document& doc) {
-    doc.image.width = 0;
-    doc.image.height = 0;
-    Release(doc.image.pixels);
-
-    ForEachVertexArray(doc, [](auto& array) { Release(array); });
-    Release(doc.faces);
-
-    ReleaseSnapshot(doc.undo);
-
-    doc.parts_selection = 0;
-    doc.has_blend = false;
-    doc.binary_form = false;
-    doc.has_translation = false;
-    doc.has_anim = false;
-
-    doc.file_name = FilePath();
-    Zero(doc.version);
-    doc.total_vertex_count = 0;
-    doc.total_face_count = 0;
-    doc.parts_count = 0;
-    Zero(doc.total_corner_min);
-    Zero(doc.total_corner_max);
-    Zero(doc.total_center);
-    Zero(doc.corner_min);
-    Zero(doc.corner_max);
-    Zero(doc.center);
-    Zero(doc.vertex_offset);
-    Zero(doc.face_offset);
-    Zero(doc.parts_name);
-    Zero(doc.texture_map_flag);
-    Zero(doc.texture_map_param_p12);
-    Zero(doc.texture_map_param_p34);
-    Zero(doc.texture_map_param_int);
-    Zero(doc.material);
-    Zero(doc.texture_file);
-    doc.texture_all = 0;
-    doc.motion_count = 0;
-    doc.unit_count = 0;
-    doc.anim_count = 0;
-    Zero(doc.anim_data);
-    Zero(doc.unit_type);
-    Zero(doc.unit_basis);
-    Zero(doc.unit_basis_ext);
-    Zero(doc.unit_name);
-    Zero(doc.unit_blend_1);
-    Zero(doc.unit_blend_2);
-    Zero(doc.parent);
-    Zero(doc.unit_angle);
-    Zero(doc.unit_translation);
-
-    doc.deselect_mode = 0;
-    doc.one_sided = 0;
-    doc.selection_empty = 0;
-    doc.zoom_percent = 0;
-    doc.fit_scale = 0.0f;
-    doc.direction = ViewDirection::Front;
-    doc.origin_x = 0;
-    doc.origin_y = 0;
-    Zero(doc.pick);
-    Zero(doc.band);
+    // The Document as NewDocument makes it: the record destroyed (its arrays
+    // released) and value-initialised in place, so every field, present and
+    // future, starts from zero without a 1.6 MB temporary.
+    std::destroy_at(&doc);
+    std::construct_at(&doc);
 }
 
 void AllocateVertexArrays(Document& doc, int32_t n) {

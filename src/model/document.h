@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "model/heap_array.h"
+#include "platform/heap_array.h"
 #include "platform/file_path.h"
 
 namespace torvel {

@@ -2,7 +2,7 @@
 
 #include <sys/mman.h>
 
-#include "model/heap_array.h"
+#include "platform/heap_array.h"
 
 namespace torvel {
 

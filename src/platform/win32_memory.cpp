@@ -1,4 +1,4 @@
-#include "model/heap_array.h"
+#include "platform/heap_array.h"
 
 namespace torvel {
 

@@ -13,7 +13,7 @@
 #include <new>
 
 #include "model/vertex_arrays.h"
-#include "model/work_shares.h"
+#include "platform/work_shares.h"
 #include "view/raster.h"
 #include "view/render.h"
 

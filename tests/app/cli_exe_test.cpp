@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "files/ykt_files.h"
+#include "files/ykt/ykt_files.h"
 #include "test_support.h"
 
 namespace torvel::app::test {

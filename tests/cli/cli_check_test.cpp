@@ -10,7 +10,7 @@
 
 #include "cli/cli.h"
 #include "cli/cli_run.h"
-#include "files/binary_builder.h"
+#include "files/ykt/binary_builder.h"
 #include "test_support.h"
 
 namespace torvel {

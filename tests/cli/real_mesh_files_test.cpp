@@ -20,7 +20,7 @@
 
 #include "cli/cli_notifier.h"
 #include "cli/mesh_files.h"
-#include "files/mesh_exchange.h"
+#include "files/mesh/mesh_exchange.h"
 #include "test_support.h"
 
 namespace torvel {
@@ -90,7 +90,7 @@ TEST(RealMeshFiles, ComeBackThroughYktAndTheirOwnFormat) {
         for (size_t g = 0; g < first->vertices.size(); ++g) {
             ASSERT_TRUE(Near(second->vertices[g], first->vertices[g])) << "vertex " << g;
             const size_t facet = g - g % 3;
-            const Vec3 normal = stl ? TriangleNormal(first->vertices[facet], first->vertices[facet + 1],
+            const Vec3 normal = stl ? FacetNormal(first->vertices[facet], first->vertices[facet + 1],
                                                      first->vertices[facet + 2])
                                     : first->normals[g];
             ASSERT_TRUE(Near(second->normals[g], normal)) << "vertex " << g;

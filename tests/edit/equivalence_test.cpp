@@ -303,22 +303,16 @@ Step NormalsStep(uint32_t seed) {
 }
 
 // Seeds walk through all 30 pairs of patterns; every 101st seed passes
-// numbers outside the ranges. Three seeds in four cut every parts into 2 to
-// 4 shares, the fourth runs the split as the editor does.
+// numbers outside the ranges.
 Step SplitFacesStep(uint32_t seed) {
-    const size_t shares = 1 + (seed / 7) % 4;
     int quad = static_cast<int>(seed % 3);
     int triangle = kFirstTrianglePattern + static_cast<int>((seed / 3) % 10);
     if (seed % 101 == 0) {
         quad = seed % 2 == 0 ? -1 : 3;
         triangle = seed % 2 == 0 ? 2 : 13;
     }
-    return {"SplitFaces(" + std::to_string(quad) + ", " + std::to_string(triangle) + ") in " +
-                std::to_string(shares) + " shares",
-            [quad, triangle, shares](Document& doc, const Notifier& n) {
-                return shares == 1 ? SplitFaces(doc, quad, triangle, n)
-                                   : SplitFacesInThreads(doc, quad, triangle, shares, n);
-            },
+    return {"SplitFaces(" + std::to_string(quad) + ", " + std::to_string(triangle) + ")",
+            [quad, triangle](Document& doc, const Notifier& n) { return SplitFaces(doc, quad, triangle, n); },
             [quad, triangle](Document& doc, const Notifier& n) {
                 return reference::ReferenceSplitFaces(doc, quad, triangle, n);
             }};

@@ -1,6 +1,7 @@
 #include "edit/reference_edit.h"
 
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstring>
 #include <vector>
@@ -23,6 +24,20 @@ int CornerCount(const Face& face) {
 
 size_t At(int32_t index) {
     return static_cast<size_t>(index);
+}
+
+// The normal arithmetic one corner at a time, as a vertex sees its triangles:
+// the unit normal of (p0, p1, p2), and the angle at p between the edges
+// towards a and b. They must give the same bits as WeighTriangle.
+Vec3d TriangleNormal(const Vec3& p0, const Vec3& p1, const Vec3& p2) {
+    return WeighTriangle(p0, p1, p2).normal;
+}
+
+double CornerAngle(const Vec3& p, const Vec3& a, const Vec3& b) {
+    using namespace normal_math_detail;
+    const Vec3d u = Sub(a, p);
+    const Vec3d w = Sub(b, p);
+    return Angle(Dot(u, w), std::sqrt(Dot(u, u)), std::sqrt(Dot(w, w)));
 }
 
 // A face is fully selected when every one of its corners is selected.

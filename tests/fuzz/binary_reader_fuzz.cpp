@@ -2,7 +2,7 @@
 // is a sound model.
 #include <cstdlib>
 
-#include "files/ykt_files.h"
+#include "files/ykt/ykt_files.h"
 #include "fuzz_targets.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

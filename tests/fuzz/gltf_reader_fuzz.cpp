@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "files/gltf_format.h"
-#include "files/ykt_files.h"
+#include "files/mesh/gltf_format.h"
+#include "files/ykt/ykt_files.h"
 #include "fuzz_targets.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

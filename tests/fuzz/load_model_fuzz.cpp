@@ -4,7 +4,7 @@
 // always says why, and only a binary file can be truncated.
 #include <cstdlib>
 
-#include "files/ykt_files.h"
+#include "files/ykt/ykt_files.h"
 #include "fuzz_targets.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "files/output_file.h"
+#include "files/io/output_file.h"
 
 namespace torvel::fuzz {
 

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "files/obj_format.h"
-#include "files/ykt_files.h"
+#include "files/mesh/obj_format.h"
+#include "files/ykt/ykt_files.h"
 #include "fuzz_targets.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

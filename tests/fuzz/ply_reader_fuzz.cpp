@@ -2,8 +2,8 @@
 // a sound model.
 #include <cstdlib>
 
-#include "files/ply_format.h"
-#include "files/ykt_files.h"
+#include "files/mesh/ply_format.h"
+#include "files/ykt/ykt_files.h"
 #include "fuzz_targets.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

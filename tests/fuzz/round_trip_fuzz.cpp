@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "files/ykt_files.h"
+#include "files/ykt/ykt_files.h"
 #include "fuzz_targets.h"
 #include "memory_output.h"
 #include "model_compare.h"

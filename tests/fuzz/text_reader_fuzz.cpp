@@ -3,7 +3,7 @@
 // same Document and the same report as reading them on one.
 #include <cstdlib>
 
-#include "files/ykt_files.h"
+#include "files/ykt/ykt_files.h"
 #include "fuzz_targets.h"
 #include "model_compare.h"
 

@@ -1,0 +1,660 @@
+#include "files/mesh/gltf_format.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <sstream>
+
+#include "files/mesh/mesh_exchange.h"
+#include "files/mesh/mesh_libraries.h"
+#include "files/ykt/ykt_files.h"
+
+namespace torvel {
+
+namespace {
+
+constexpr int kTriangles = TINYGLTF_MODE_TRIANGLES;
+constexpr int kStrip = TINYGLTF_MODE_TRIANGLE_STRIP;
+constexpr int kFan = TINYGLTF_MODE_TRIANGLE_FAN;
+
+// A 4 x 4 matrix, column by column, as glTF stores it.
+struct Matrix {
+    double m[16];
+    static Matrix Identity() { return {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}; }
+    bool IsIdentity() const {
+        const Matrix id = Identity();
+        return std::memcmp(m, id.m, sizeof m) == 0;
+    }
+};
+
+Matrix operator*(const Matrix& a, const Matrix& b) {
+    Matrix r{};
+    for (int col = 0; col < 4; ++col) {
+        for (int row = 0; row < 4; ++row) {
+            double sum = 0;
+            for (int k = 0; k < 4; ++k) sum += a.m[k * 4 + row] * b.m[col * 4 + k];
+            r.m[col * 4 + row] = sum;
+        }
+    }
+    return r;
+}
+
+// A node's own transform: its matrix, or translation * rotation * scale.
+Matrix LocalMatrix(const tinygltf::Node& node) {
+    Matrix r = Matrix::Identity();
+    if (node.matrix.size() == 16) {
+        for (int k = 0; k < 16; ++k) r.m[k] = node.matrix[static_cast<size_t>(k)];
+        return r;
+    }
+    if (node.rotation.size() == 4) {
+        const double x = node.rotation[0], y = node.rotation[1], z = node.rotation[2], w = node.rotation[3];
+        const double rot[9] = {1 - 2 * (y * y + z * z), 2 * (x * y + z * w), 2 * (x * z - y * w),
+                               2 * (x * y - z * w), 1 - 2 * (x * x + z * z), 2 * (y * z + x * w),
+                               2 * (x * z + y * w), 2 * (y * z - x * w), 1 - 2 * (x * x + y * y)};
+        for (int col = 0; col < 3; ++col) {
+            for (int row = 0; row < 3; ++row) r.m[col * 4 + row] = rot[col * 3 + row];
+        }
+    }
+    if (node.scale.size() == 3) {
+        for (int col = 0; col < 3; ++col) {
+            for (int row = 0; row < 3; ++row) r.m[col * 4 + row] *= node.scale[static_cast<size_t>(col)];
+        }
+    }
+    if (node.translation.size() == 3) {
+        for (int k = 0; k < 3; ++k) r.m[12 + k] = node.translation[static_cast<size_t>(k)];
+    }
+    return r;
+}
+
+// Where an accessor's elements are, checked against the buffer once.
+struct AccessorView {
+    const uint8_t* data = nullptr;
+    size_t stride = 0;
+    size_t count = 0;
+    int component = 0;  // TINYGLTF_COMPONENT_TYPE_*
+    int components = 0;  // 1 for SCALAR, 2 for VEC2, ...
+    bool normalized = false;
+};
+
+// The values into a Document array of the same length (which may be empty,
+// with no storage at all).
+template <typename T>
+void CopyInto(HeapArray<T>& to, const std::vector<T>& from) {
+    if (!from.empty()) std::memcpy(to.data(), from.data(), from.size() * sizeof(T));
+}
+
+class GltfModel {
+public:
+    GltfModel(Document& doc, const tinygltf::Model& model, ReadReport* report, std::vector<std::string>& notes)
+        : doc_(doc), model_(model), report_(report), notes_(notes) {}
+
+    bool Read() {
+        if (!model_.extensionsRequired.empty()) {
+            return Fail("必須の拡張 \"" + model_.extensionsRequired[0] + "\" には対応していません");
+        }
+        if (model_.scenes.empty()) {
+            for (size_t m = 0; m < model_.meshes.size(); ++m) {
+                if (!AddMesh(static_cast<int>(m), "", Matrix::Identity())) return false;
+            }
+        } else {
+            const size_t s = model_.defaultScene >= 0 && static_cast<size_t>(model_.defaultScene) < model_.scenes.size()
+                                 ? static_cast<size_t>(model_.defaultScene)
+                                 : 0;
+            on_path_.assign(model_.nodes.size(), false);
+            for (int node : model_.scenes[s].nodes) {
+                if (!AddNode(node, Matrix::Identity())) return false;
+            }
+        }
+        if (doc_.parts_count == 0 || faces_.empty()) return Fail("三角形のメッシュがひとつもありません");
+        if (skipped_ > 0) {
+            notes_.push_back("点と線のプリミティブ " + std::to_string(skipped_) + " 個は読みませんでした");
+        }
+        if (embedded_images_ > 0) {
+            notes_.push_back("ファイルに埋め込まれたテクスチャ画像 " + std::to_string(embedded_images_) +
+                             " 個にはファイル名がないため、テクスチャファイル名を空にしました");
+        }
+        AllocateVertexArrays(doc_, static_cast<int32_t>(positions_.size()));
+        AllocateFaceArray(doc_, static_cast<int32_t>(faces_.size()));
+        CopyInto(doc_.vertices, positions_);
+        CopyInto(doc_.normals, normals_);
+        CopyInto(doc_.texture_map_u, u_);
+        CopyInto(doc_.texture_map_v, v_);
+        CopyInto(doc_.blend, weights_);
+        CopyInto(doc_.faces, faces_);
+        return true;
+    }
+
+private:
+    bool Fail(const std::string& why) {
+        Report(report_, why);
+        return false;
+    }
+
+    bool AddNode(int index, const Matrix& parent) {
+        if (index < 0 || static_cast<size_t>(index) >= model_.nodes.size()) {
+            return Fail("ノード番号 " + std::to_string(index) + " は範囲外です");
+        }
+        const size_t n = static_cast<size_t>(index);
+        if (on_path_[n]) return Fail("ノード " + std::to_string(index) + " が自分の子孫になっています");
+        on_path_[n] = true;
+        const tinygltf::Node& node = model_.nodes[n];
+        const Matrix world = parent * LocalMatrix(node);
+        if (node.mesh >= 0 && !AddMesh(node.mesh, node.name, world)) return false;
+        for (int child : node.children) {
+            if (!AddNode(child, world)) return false;
+        }
+        on_path_[n] = false;
+        return true;
+    }
+
+    bool AddMesh(int index, const std::string& node_name, const Matrix& world) {
+        if (index < 0 || static_cast<size_t>(index) >= model_.meshes.size()) {
+            return Fail("メッシュ番号 " + std::to_string(index) + " は範囲外です");
+        }
+        const tinygltf::Mesh& mesh = model_.meshes[static_cast<size_t>(index)];
+        for (const tinygltf::Primitive& primitive : mesh.primitives) {
+            if (primitive.mode != kTriangles && primitive.mode != kStrip && primitive.mode != kFan) {
+                ++skipped_;
+                continue;
+            }
+            const std::string& name = mesh.name.empty() ? node_name : mesh.name;
+            if (!AddPrimitive(primitive, name, world)) return false;
+        }
+        return true;
+    }
+
+    bool View(int index, const char* what, AccessorView& view) {
+        const std::string named = std::string(what) + " のアクセサー " + std::to_string(index) + ": ";
+        if (index < 0 || static_cast<size_t>(index) >= model_.accessors.size()) return Fail(named + "範囲外の番号です");
+        const tinygltf::Accessor& a = model_.accessors[static_cast<size_t>(index)];
+        if (a.sparse.isSparse) return Fail(named + "疎なアクセサーには対応していません");
+        if (a.bufferView < 0 || static_cast<size_t>(a.bufferView) >= model_.bufferViews.size()) {
+            return Fail(named + "バッファービューがありません");
+        }
+        const tinygltf::BufferView& bv = model_.bufferViews[static_cast<size_t>(a.bufferView)];
+        if (bv.buffer < 0 || static_cast<size_t>(bv.buffer) >= model_.buffers.size()) {
+            return Fail(named + "バッファーがありません");
+        }
+        const std::vector<unsigned char>& data = model_.buffers[static_cast<size_t>(bv.buffer)].data;
+        const int size = tinygltf::GetComponentSizeInBytes(static_cast<uint32_t>(a.componentType));
+        const int components = tinygltf::GetNumComponentsInType(static_cast<uint32_t>(a.type));
+        if (size <= 0 || components <= 0 || components > 4) return Fail(named + "型が正しくありません");
+        const size_t element = static_cast<size_t>(size) * static_cast<size_t>(components);
+        const size_t stride = bv.byteStride != 0 ? bv.byteStride : element;
+        // The view must lie in the buffer, and the elements in the view.
+        if (bv.byteOffset > data.size() || bv.byteLength > data.size() - bv.byteOffset || stride < element ||
+            a.byteOffset > bv.byteLength) {
+            return Fail(named + "データがバッファーの外にあります");
+        }
+        const size_t room = bv.byteLength - a.byteOffset;
+        if (a.count > 0 && (room < element || (a.count - 1) > (room - element) / stride)) {
+            return Fail(named + "データがバッファーの外にあります");
+        }
+        view.data = data.data() + bv.byteOffset + a.byteOffset;
+        view.stride = stride;
+        view.count = a.count;
+        view.component = a.componentType;
+        view.components = components;
+        view.normalized = a.normalized;
+        return true;
+    }
+
+    // Component c of element k as a float; integer components only when
+    // normalized (texture coordinates).
+    static float Component(const AccessorView& v, size_t k, int c) {
+        const uint8_t* p = v.data + k * v.stride;
+        switch (v.component) {
+        case TINYGLTF_COMPONENT_TYPE_FLOAT: {
+            float f;
+            std::memcpy(&f, p + 4 * c, 4);
+            return f;
+        }
+        case TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE: return static_cast<float>(p[c]) / 255.0f;
+        case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT: {
+            uint16_t s;
+            std::memcpy(&s, p + 2 * c, 2);
+            return static_cast<float>(s) / 65535.0f;
+        }
+        default: return 0.0f;
+        }
+    }
+
+    static uint32_t Index(const AccessorView& v, size_t k) {
+        const uint8_t* p = v.data + k * v.stride;
+        switch (v.component) {
+        case TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE: return p[0];
+        case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT: {
+            uint16_t s;
+            std::memcpy(&s, p, 2);
+            return s;
+        }
+        default: {
+            uint32_t i;
+            std::memcpy(&i, p, 4);
+            return i;
+        }
+        }
+    }
+
+    bool Attribute(const tinygltf::Primitive& primitive, const char* name, int components, bool texture,
+                   size_t count, AccessorView& view, bool& present) {
+        const auto found = primitive.attributes.find(name);
+        present = found != primitive.attributes.end();
+        if (!present) return true;
+        if (!View(found->second, name, view)) return false;
+        const bool is_float = view.component == TINYGLTF_COMPONENT_TYPE_FLOAT;
+        const bool is_unorm = view.normalized && (view.component == TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE ||
+                                                  view.component == TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT);
+        if (view.components != components || !(is_float || (texture && is_unorm))) {
+            return Fail(std::string(name) + " の型が正しくありません");
+        }
+        if (view.count != count) return Fail(std::string(name) + " の個数が POSITION と違います");
+        return true;
+    }
+
+    bool AddPrimitive(const tinygltf::Primitive& primitive, const std::string& name, const Matrix& world) {
+        const int i = doc_.parts_count;
+        if (i >= kMaxCount) return Fail("プリミティブが多すぎます (パーツは 255 個まで)");
+        AccessorView pos, nor, tex, wgt;
+        bool has_nor, has_tex, has_wgt;
+        const auto found = primitive.attributes.find("POSITION");
+        if (found == primitive.attributes.end()) return Fail("POSITION のないプリミティブがあります");
+        if (!View(found->second, "POSITION", pos)) return false;
+        if (pos.components != 3 || pos.component != TINYGLTF_COMPONENT_TYPE_FLOAT) {
+            return Fail("POSITION の型が正しくありません");
+        }
+        const size_t n = pos.count;
+        if (!Attribute(primitive, "NORMAL", 3, false, n, nor, has_nor) ||
+            !Attribute(primitive, "TEXCOORD_0", 2, true, n, tex, has_tex) ||
+            !Attribute(primitive, "_WEIGHT", 1, false, n, wgt, has_wgt)) {
+            return false;
+        }
+        if (n > static_cast<size_t>(kMaxElementCount) - positions_.size()) {
+            return Fail("頂点が多すぎます (2147483647 個まで)");
+        }
+        for (auto* array : {&u_, &v_, &weights_}) Grow(*array, n);
+        Grow(positions_, n);
+        Grow(normals_, n);
+        const bool moved = !world.IsIdentity();
+        const Matrix normal_matrix = NormalMatrix(world);
+        for (size_t k = 0; k < n; ++k) {
+            Vec3 p{Component(pos, k, 0), Component(pos, k, 1), Component(pos, k, 2)};
+            if (moved) p = Transform(world, p, 1.0);
+            if (!IsFiniteVec(p)) return Fail("POSITION " + std::to_string(k) + " が有限の数ではありません");
+            positions_.push_back(p);
+            Vec3 q{0.0f, 0.0f, 0.0f};
+            if (has_nor) {
+                q = {Component(nor, k, 0), Component(nor, k, 1), Component(nor, k, 2)};
+                if (moved) q = Unit(Transform(normal_matrix, q, 0.0));
+            }
+            normals_.push_back(q);
+            u_.push_back(has_tex ? Component(tex, k, 0) : 0.0f);
+            v_.push_back(has_tex ? Component(tex, k, 1) : 0.0f);
+            weights_.push_back(has_wgt ? Component(wgt, k, 0) : 0.0f);
+        }
+        if (has_wgt) doc_.has_blend = true;
+        if (!AddFaces(primitive, n)) return false;
+        SetUniqueName(doc_, i, name);
+        SetMaterial(i, primitive.material);
+        doc_.parts_count = i + 1;
+        doc_.vertex_offset[i + 1] = static_cast<int32_t>(positions_.size());
+        doc_.face_offset[i + 1] = static_cast<int32_t>(faces_.size());
+        return true;
+    }
+
+    bool AddFaces(const tinygltf::Primitive& primitive, size_t vertices) {
+        AccessorView idx;
+        size_t count = vertices;
+        if (primitive.indices >= 0) {
+            if (!View(primitive.indices, "indices", idx)) return false;
+            if (idx.components != 1 || (idx.component != TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE &&
+                                        idx.component != TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT &&
+                                        idx.component != TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT)) {
+                return Fail("indices の型が正しくありません");
+            }
+            count = idx.count;
+        }
+        const auto corner = [&](size_t k) -> uint32_t {
+            return primitive.indices >= 0 ? Index(idx, k) : static_cast<uint32_t>(k);
+        };
+        for (size_t k = 0; k < count; ++k) {
+            if (corner(k) >= vertices) {
+                return Fail("頂点番号 " + std::to_string(corner(k)) + " は範囲外です (頂点は " +
+                            std::to_string(vertices) + " 個)");
+            }
+        }
+        const auto add = [&](uint32_t a, uint32_t b, uint32_t c) {
+            faces_.push_back({static_cast<int32_t>(a), static_cast<int32_t>(b), static_cast<int32_t>(c), -1});
+        };
+        if (primitive.mode == kTriangles) {
+            for (size_t k = 0; k + 2 < count; k += 3) add(corner(k), corner(k + 1), corner(k + 2));
+        } else if (primitive.mode == kStrip) {
+            // Every other triangle of a strip is turned to keep the winding.
+            for (size_t k = 0; k + 2 < count; ++k) {
+                if (k % 2 == 0) {
+                    add(corner(k), corner(k + 1), corner(k + 2));
+                } else {
+                    add(corner(k + 1), corner(k), corner(k + 2));
+                }
+            }
+        } else {
+            for (size_t k = 1; k + 1 < count; ++k) add(corner(0), corner(k), corner(k + 1));
+        }
+        if (faces_.size() > static_cast<size_t>(kMaxElementCount)) return Fail("面が多すぎます (2147483647 個まで)");
+        return true;
+    }
+
+    void SetMaterial(int i, int index) {
+        if (index < 0 || static_cast<size_t>(index) >= model_.materials.size()) return;
+        const tinygltf::Material& m = model_.materials[static_cast<size_t>(index)];
+        Material& out = doc_.material[i];
+        const std::vector<double>& base = m.pbrMetallicRoughness.baseColorFactor;
+        for (size_t k = 0; k < 4 && k < base.size(); ++k) out.diffuse[k] = static_cast<float>(base[k]);
+        std::memcpy(out.ambient, out.diffuse, sizeof out.ambient);
+        for (size_t k = 0; k < 3 && k < m.emissiveFactor.size(); ++k) {
+            out.emission[k] = static_cast<float>(m.emissiveFactor[k]);
+        }
+        const int texture = m.pbrMetallicRoughness.baseColorTexture.index;
+        if (texture < 0 || static_cast<size_t>(texture) >= model_.textures.size()) return;
+        const int source = model_.textures[static_cast<size_t>(texture)].source;
+        if (source < 0 || static_cast<size_t>(source) >= model_.images.size()) return;
+        const std::string& uri = model_.images[static_cast<size_t>(source)].uri;
+        if (uri.empty() || uri.rfind("data:", 0) == 0) {
+            ++embedded_images_;
+            return;
+        }
+        SetTextureFile(doc_, i, uri);
+    }
+
+    // Room for n more values, keeping the doubling growth across primitives.
+    template <typename T>
+    static void Grow(std::vector<T>& array, size_t n) {
+        if (array.capacity() - array.size() < n) array.reserve(std::max(2 * array.capacity(), array.size() + n));
+    }
+
+    static Vec3 Transform(const Matrix& m, const Vec3& p, double w) {
+        const double x = p.x, y = p.y, z = p.z;
+        return {static_cast<float>(m.m[0] * x + m.m[4] * y + m.m[8] * z + m.m[12] * w),
+                static_cast<float>(m.m[1] * x + m.m[5] * y + m.m[9] * z + m.m[13] * w),
+                static_cast<float>(m.m[2] * x + m.m[6] * y + m.m[10] * z + m.m[14] * w)};
+    }
+
+    static Vec3 Unit(const Vec3& v) {
+        const double len = std::sqrt(double{v.x} * v.x + double{v.y} * v.y + double{v.z} * v.z);
+        if (!(len > 0.0) || !std::isfinite(len)) return {0.0f, 0.0f, 0.0f};
+        return {static_cast<float>(v.x / len), static_cast<float>(v.y / len), static_cast<float>(v.z / len)};
+    }
+
+    // Normals move with the inverse transpose of the upper 3 x 3 block: its
+    // cofactor matrix, which differs only by the determinant's factor.
+    static Matrix NormalMatrix(const Matrix& w) {
+        const auto a = [&](int row, int col) { return w.m[col * 4 + row]; };
+        Matrix r = Matrix::Identity();
+        for (int row = 0; row < 3; ++row) {
+            for (int col = 0; col < 3; ++col) {
+                const int r1 = (row + 1) % 3, r2 = (row + 2) % 3, c1 = (col + 1) % 3, c2 = (col + 2) % 3;
+                r.m[col * 4 + row] = a(r1, c1) * a(r2, c2) - a(r1, c2) * a(r2, c1);
+            }
+        }
+        return r;
+    }
+
+    Document& doc_;
+    const tinygltf::Model& model_;
+    ReadReport* report_;
+    std::vector<std::string>& notes_;
+    std::vector<bool> on_path_;  // the nodes from the scene down to the one being read
+    std::vector<Vec3> positions_, normals_;
+    std::vector<float> u_, v_, weights_;
+    std::vector<Face> faces_;
+    int skipped_ = 0;
+    int embedded_images_ = 0;
+};
+
+// External buffers come through the caller's reader; the library never opens
+// a file itself.
+struct FileCallbacks {
+    const ExternalFileReader* read;
+    std::string failed;  // the URI that could not be read
+};
+
+bool ReadExternal(std::vector<unsigned char>* out, std::string* err, const std::string& uri, void* user) {
+    auto* callbacks = static_cast<FileCallbacks*>(user);
+    if (*callbacks->read && (*callbacks->read)(uri, *out)) return true;
+    callbacks->failed = uri;
+    if (err != nullptr) *err += "cannot read " + uri;
+    return false;
+}
+
+bool AnyFileExists(const std::string&, void*) {
+    return true;  // a missing file is found out by ReadExternal
+}
+
+std::string SamePath(const std::string& path, void*) {
+    return path;
+}
+
+bool NoImage(tinygltf::Image*, const int, std::string*, std::string*, int, int, const unsigned char*, int, void*) {
+    return true;  // images are only named, never decoded
+}
+
+bool IsBinary(std::span<const uint8_t> bytes) {
+    return bytes.size() >= 4 && std::memcmp(bytes.data(), "glTF", 4) == 0;
+}
+
+bool ReadGltfModel(Document& doc, std::span<const uint8_t> bytes, const ExternalFileReader& read_file,
+                   ReadReport* report, std::vector<std::string>& notes) {
+    if (bytes.empty()) {
+        Report(report, "ファイルが空です");
+        return false;
+    }
+    if (bytes.size() > std::numeric_limits<unsigned int>::max()) {
+        Report(report, "glTF ファイルが大きすぎます (4 GiB まで)");
+        return false;
+    }
+    tinygltf::TinyGLTF loader;
+    FileCallbacks callbacks{&read_file, {}};
+    loader.SetFsCallbacks({&AnyFileExists, &SamePath, &ReadExternal, nullptr, &callbacks});
+    loader.SetImageLoader(&NoImage, nullptr);
+    tinygltf::Model model;
+    std::string err, warn;
+    const auto size = static_cast<unsigned int>(bytes.size());
+    const bool loaded =
+        IsBinary(bytes) ? loader.LoadBinaryFromMemory(&model, &err, &warn, bytes.data(), size, "")
+                        : loader.LoadASCIIFromString(&model, &err, &warn, reinterpret_cast<const char*>(bytes.data()),
+                                                     size, "");
+    if (!loaded) {
+        if (!callbacks.failed.empty()) {
+            Report(report, "バッファーのファイル \"" + callbacks.failed + "\" を読めません");
+        } else {
+            Report(report, "glTF として読めません: " + err.substr(0, err.find('\n')));
+        }
+        return false;
+    }
+    return GltfModel(doc, model, report, notes).Read();
+}
+
+// Text the JSON writer takes: valid UTF-8, an invalid byte as U+FFFD.
+std::string Utf8Name(const char* text, bool& replaced) {
+    std::string out;
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    const size_t n = std::strlen(text);
+    for (size_t k = 0; k < n;) {
+        const unsigned char c = p[k];
+        size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        bool good = len > 0 && k + len <= n;
+        for (size_t j = 1; good && j < len; ++j) good = (p[k + j] & 0xC0) == 0x80;
+        if (good && len > 1) {
+            // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+            uint32_t cp = c & (0x7F >> len);
+            for (size_t j = 1; j < len; ++j) cp = (cp << 6) | (p[k + j] & 0x3F);
+            const uint32_t least[5] = {0, 0, 0x80, 0x800, 0x10000};
+            good = cp >= least[len] && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
+        }
+        if (good) {
+            out.append(text + k, len);
+            k += len;
+        } else {
+            out += "\xEF\xBF\xBD";
+            replaced = true;
+            ++k;
+        }
+    }
+    return out;
+}
+
+// Appends the bytes of n elements of size bytes each to the buffer and
+// returns the accessor that describes them.
+int AddAccessor(tinygltf::Model& model, const void* data, size_t n, int components, int component_type,
+                int target) {
+    tinygltf::Buffer& buffer = model.buffers[0];
+    const int size = tinygltf::GetComponentSizeInBytes(static_cast<uint32_t>(component_type));
+    const size_t bytes = n * static_cast<size_t>(components) * static_cast<size_t>(size);
+    tinygltf::BufferView view;
+    view.buffer = 0;
+    view.byteOffset = buffer.data.size();
+    view.byteLength = bytes;
+    view.target = target;
+    const auto* p = static_cast<const unsigned char*>(data);
+    buffer.data.insert(buffer.data.end(), p, p + bytes);
+    model.bufferViews.push_back(view);
+    tinygltf::Accessor accessor;
+    accessor.bufferView = static_cast<int>(model.bufferViews.size() - 1);
+    accessor.componentType = component_type;
+    accessor.count = n;
+    accessor.type = components == 1 ? TINYGLTF_TYPE_SCALAR : components == 2 ? TINYGLTF_TYPE_VEC2 : TINYGLTF_TYPE_VEC3;
+    model.accessors.push_back(accessor);
+    return static_cast<int>(model.accessors.size() - 1);
+}
+
+// The whole model as a glTF model: one buffer, and per parts a node, a mesh
+// of one primitive and a material.
+tinygltf::Model GltfOf(const Document& doc, bool& renamed) {
+    tinygltf::Model model;
+    model.asset.version = "2.0";
+    model.asset.generator = "TORVEL";
+    model.buffers.resize(1);
+    model.scenes.resize(1);
+    model.defaultScene = 0;
+    std::vector<float> uv;
+    std::vector<uint32_t> indices;
+    for (int i = 0; i < doc.parts_count; ++i) {
+        const size_t begin = static_cast<size_t>(doc.vertex_offset[i]);
+        const size_t n = static_cast<size_t>(PartsVertexCount(doc, i));
+        tinygltf::Primitive primitive;
+        primitive.mode = kTriangles;
+        primitive.material = i;
+        if (n > 0) {
+            const int position = AddAccessor(model, &doc.vertices[begin], n, 3, TINYGLTF_COMPONENT_TYPE_FLOAT,
+                                             TINYGLTF_TARGET_ARRAY_BUFFER);
+            tinygltf::Accessor& a = model.accessors[static_cast<size_t>(position)];
+            a.minValues = {doc.corner_min[i].x, doc.corner_min[i].y, doc.corner_min[i].z};
+            a.maxValues = {doc.corner_max[i].x, doc.corner_max[i].y, doc.corner_max[i].z};
+            primitive.attributes["POSITION"] = position;
+            primitive.attributes["NORMAL"] = AddAccessor(model, &doc.normals[begin], n, 3,
+                                                         TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TARGET_ARRAY_BUFFER);
+            uv.resize(2 * n);
+            for (size_t k = 0; k < n; ++k) {
+                uv[2 * k] = doc.texture_map_u[begin + k];
+                uv[2 * k + 1] = doc.texture_map_v[begin + k];
+            }
+            primitive.attributes["TEXCOORD_0"] =
+                AddAccessor(model, uv.data(), n, 2, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TARGET_ARRAY_BUFFER);
+            if (doc.has_blend) {
+                primitive.attributes["_WEIGHT"] = AddAccessor(model, &doc.blend[begin], n, 1,
+                                                              TINYGLTF_COMPONENT_TYPE_FLOAT,
+                                                              TINYGLTF_TARGET_ARRAY_BUFFER);
+            }
+            indices.clear();
+            const int32_t base = doc.vertex_offset[i];
+            ForEachTriangleOf(doc, i, [&](int32_t a, int32_t b, int32_t c) {
+                for (int32_t v : {a, b, c}) indices.push_back(static_cast<uint32_t>(v - base));
+            });
+            primitive.indices = AddAccessor(model, indices.data(), indices.size(), 1,
+                                            TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
+        }
+        tinygltf::Mesh mesh;
+        mesh.name = Utf8Name(doc.parts_name[i], renamed);
+        if (n > 0) mesh.primitives.push_back(primitive);
+        model.meshes.push_back(mesh);
+        tinygltf::Node node;
+        node.name = mesh.name;
+        node.mesh = i;
+        model.nodes.push_back(node);
+        model.scenes[0].nodes.push_back(i);
+
+        const Material& m = doc.material[i];
+        tinygltf::Material material;
+        material.name = mesh.name;
+        material.pbrMetallicRoughness.baseColorFactor = {m.diffuse[0], m.diffuse[1], m.diffuse[2], m.diffuse[3]};
+        material.emissiveFactor = {m.emission[0], m.emission[1], m.emission[2]};
+        if (doc.texture_file[i][0] != '\0') {
+            tinygltf::Image image;
+            image.uri = Utf8Name(doc.texture_file[i], renamed);
+            model.images.push_back(image);
+            tinygltf::Texture texture;
+            texture.source = static_cast<int>(model.images.size() - 1);
+            model.textures.push_back(texture);
+            material.pbrMetallicRoughness.baseColorTexture.index = static_cast<int>(model.textures.size() - 1);
+        }
+        model.materials.push_back(material);
+    }
+    return model;
+}
+
+// A stream that hands what the library writes straight to the output file.
+class OutputStreamBuffer : public std::streambuf {
+public:
+    explicit OutputStreamBuffer(OutputFile& out) : out_(out) {}
+
+protected:
+    int_type overflow(int_type ch) override {
+        if (ch != traits_type::eof()) out_.Put(static_cast<char>(ch));
+        return traits_type::not_eof(ch);
+    }
+    std::streamsize xsputn(const char* data, std::streamsize n) override {
+        out_.Write(data, static_cast<size_t>(n));
+        return n;
+    }
+
+private:
+    OutputFile& out_;
+};
+
+}  // namespace
+
+bool ReadGltf(Document& doc, std::span<const uint8_t> bytes, const ExternalFileReader& read_file,
+              ReadReport* report, std::vector<std::string>& notes) {
+    return ReadMeshModel(doc, report, [&] { return ReadGltfModel(doc, bytes, read_file, report, notes); });
+}
+
+bool WriteGltf(Document& doc, const FilePath& path, bool binary, const Notifier& notifier,
+               std::vector<std::string>& notes, const OutputOps& ops) {
+    if (!IsSoundModel(doc) || TriangleCount(doc) * 3 > int64_t{UINT32_MAX}) {
+        ShowMessage(notifier, MessageId::CannotSaveFile);
+        return false;
+    }
+    bool renamed = false;
+    const tinygltf::Model model = GltfOf(doc, renamed);
+    const bool saved = WriteMeshFile(doc, path, notifier, ops, [&](OutputFile& out) {
+        OutputStreamBuffer buffer(out);
+        std::ostream stream(&buffer);
+        tinygltf::TinyGLTF writer;
+        return writer.WriteGltfSceneToStream(&model, stream, !binary, binary);
+    });
+    if (!saved) return false;
+    NoteDroppedData(doc, {"glTF", true, true, true}, notes);
+    const bool specular = [&] {
+        for (int i = 0; i < doc.parts_count; ++i) {
+            const Material& m = doc.material[i];
+            if (m.specular[0] != 0 || m.specular[1] != 0 || m.specular[2] != 0 || m.specular_power != 0) return true;
+        }
+        return false;
+    }();
+    if (specular) notes.push_back("glTF は鏡面反射の色と強さを持てないため、書き出しませんでした");
+    if (renamed) notes.push_back("UTF-8 でない名前のバイトを U+FFFD に置き換えて書き出しました");
+    return true;
+}
+
+}  // namespace torvel

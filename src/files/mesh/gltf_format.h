@@ -1,0 +1,64 @@
+// glTF 2.0: a JSON description of scenes, nodes, meshes and materials whose
+// numbers lie in binary buffers, either as a text file (.gltf, buffers in
+// files beside it or embedded as base64) or as one binary file (.glb, the
+// JSON and one buffer in chunks).
+//
+// How a model maps to glTF and back:
+// - Writing: one node and one mesh per parts, named after it, each with one
+//   primitive of triangles (a quad a b c d as (a, b, c) and (a, c, d)); all
+//   nodes in the one scene, untransformed. A .gltf holds its buffer as
+//   base64 in the file itself; a .glb in its binary chunk.
+// - Reading: one parts per primitive of every mesh a node of the scene (the
+//   default scene, or the first) places, with the node's transform applied
+//   to positions and normals; a file without scenes gives each mesh once,
+//   untransformed. The parts is named after the mesh (its node's name when
+//   the mesh has none), cut to 63 bytes, made unique. Triangle strips and
+//   fans become triangles; points and lines are left out, with a note.
+// - Attributes: POSITION, NORMAL (0 0 0 without), TEXCOORD_0 (float, or
+//   normalized unsigned bytes or shorts), and the weight as the custom
+//   float attribute "_WEIGHT" (the model has weights when any primitive has
+//   it). glTF's texture coordinates, like YKT's, start at the top left of the
+//   image with v running down, so u and v are passed through unchanged.
+// - Materials: the base colour factor is the diffuse colour (and the
+//   ambient one, as the YKT text reader sets it), the emissive factor the
+//   emission r g b; the base colour texture's image URI is the texture file
+//   name, as written (an embedded image has no name: a note says so).
+//   Specular colour and power have no counterpart: they read as 0 and are
+//   not written.
+// - Names are UTF-8 in glTF. A name that is not valid UTF-8 (text in another
+//   code page) is written with its invalid bytes as U+FFFD, with a note.
+// - Refused with the reason: sparse accessors, compressed meshes or any
+//   other required extension, data outside its buffer, indices out of range,
+//   positions that are not finite, more than 255 primitives.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "files/io/output_file.h"
+#include "files/io/read_report.h"
+#include "model/document.h"
+#include "model/notifier.h"
+
+namespace torvel {
+
+// Reads a file a .gltf names (a buffer's URI, relative to the .gltf file's
+// folder, already decoded) into bytes; false when it cannot.
+using ExternalFileReader = std::function<bool(const std::string& uri, std::vector<unsigned char>& bytes)>;
+
+// Reads the text or the binary form, told apart by the binary form's magic
+// "glTF". Starts with ResetDocument; on failure leaves the Document empty,
+// with the reason in the report; notes gets what was left out.
+bool ReadGltf(Document& doc, std::span<const uint8_t> bytes, const ExternalFileReader& read_file,
+              ReadReport* report, std::vector<std::string>& notes);
+
+// Writes the binary form (.glb) or the text form. notes gets one line for
+// each kind of data the file could not hold. A model that is not sound is
+// refused.
+bool WriteGltf(Document& doc, const FilePath& path, bool binary, const Notifier& notifier,
+               std::vector<std::string>& notes, const OutputOps& ops = DefaultOutputOps());
+
+}  // namespace torvel

@@ -1,0 +1,119 @@
+#include "files/mesh/mesh_exchange.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "files/ykt/ykt_files.h"
+
+namespace torvel {
+
+std::string LinePlace(int64_t line) {
+    return std::to_string(line) + " 行目: ";
+}
+
+std::string BytePlace(uint64_t at) {
+    return "位置 " + std::to_string(at) + ": ";
+}
+
+std::string Quoted(std::string_view word) {
+    if (word.empty()) return "ファイルの終わり";
+    std::string quoted = "\"";
+    quoted.append(word.substr(0, 32));
+    quoted += word.size() > 32 ? "...\"" : "\"";
+    return quoted;
+}
+
+void SetUniqueName(Document& doc, int i, std::string_view text) {
+    constexpr size_t kMax = kNameSize - 1;
+    std::string base(text.substr(0, kMax));
+    if (base.empty()) base = kNoName;
+    std::string name = base;
+    for (int n = 2;; ++n) {
+        bool taken = false;
+        for (int j = 0; j < i && !taken; ++j) taken = name == doc.parts_name[j];
+        if (!taken) break;
+        std::string suffix = "-";
+        suffix += std::to_string(n);
+        name = base.substr(0, kMax - suffix.size());
+        name += suffix;
+    }
+    std::memcpy(doc.parts_name[i], name.c_str(), name.size() + 1);
+}
+
+void SetTextureFile(Document& doc, int i, std::string_view text) {
+    const size_t n = std::min(text.size(), static_cast<size_t>(kTextureFileSize - 1));
+    std::memcpy(doc.texture_file[i], text.data(), n);
+    doc.texture_file[i][n] = '\0';
+}
+
+void StartMeshModel(Document& doc) {
+    ResetDocument(doc);
+    for (auto& p : doc.texture_map_param_p12) {
+        p[0] = 1.0f;
+        p[1] = 1.0f;
+    }
+}
+
+bool FinishMeshModel(Document& doc, ReadReport* report) {
+    const int P = doc.parts_count;
+    if (P >= 1 && P <= kMaxCount) {
+        doc.total_vertex_count = doc.vertex_offset[P];
+        doc.total_face_count = doc.face_offset[P];
+        for (int i = 0; i < P; ++i) {
+            BoundsOf(doc, doc.vertex_offset[i], doc.vertex_offset[i + 1], doc.corner_min[i], doc.corner_max[i],
+                     doc.center[i]);
+        }
+        BoundsOf(doc, 0, doc.total_vertex_count, doc.total_corner_min, doc.total_corner_max, doc.total_center);
+    }
+    if (!CheckModel(doc, report, {})) {
+        ResetDocument(doc);
+        return false;
+    }
+    return true;
+}
+
+Vec3 FacetNormal(const Vec3& a, const Vec3& b, const Vec3& c) {
+    const double ux = double{b.x} - a.x, uy = double{b.y} - a.y, uz = double{b.z} - a.z;
+    const double vx = double{c.x} - a.x, vy = double{c.y} - a.y, vz = double{c.z} - a.z;
+    const double nx = uy * vz - uz * vy;
+    const double ny = uz * vx - ux * vz;
+    const double nz = ux * vy - uy * vx;
+    const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
+    if (!(length > 0.0) || !std::isfinite(length)) return {0.0f, 0.0f, 0.0f};
+    return {static_cast<float>(nx / length), static_cast<float>(ny / length), static_cast<float>(nz / length)};
+}
+
+int64_t TriangleCount(const Document& doc) {
+    int64_t count = 0;
+    for (const Face& f : doc.faces) count += f.v[3] == -1 ? 1 : 2;
+    return count;
+}
+
+void NoteDroppedData(const Document& doc, const MeshFileKeeps& keeps, std::vector<std::string>& notes) {
+    const std::string format = keeps.format;
+    if (!keeps.texture) {
+        bool mapped = false;
+        for (size_t k = 0; k < doc.texture_map_u.size() && !mapped; ++k) {
+            mapped = doc.texture_map_u[k] != 0.0f || doc.texture_map_v[k] != 0.0f;
+        }
+        if (mapped) notes.push_back(format + " はテクスチャ座標 (u, v) を持てないため、書き出しませんでした");
+    }
+    if (!keeps.weights && doc.has_blend) notes.push_back(format + " は重みを持てないため、書き出しませんでした");
+    if (!keeps.parts && doc.parts_count > 1) {
+        notes.push_back(format + " のこの形式はパーツを分けられないため、" + std::to_string(doc.parts_count) +
+                        " 個のパーツを1つにまとめました (パーツ名は書き出していません)");
+    }
+    if (doc.unit_count > 0) notes.push_back(format + " はユニットを持てないため、書き出しませんでした");
+    if (doc.motion_count > 0) notes.push_back(format + " はモーションを持てないため、書き出しませんでした");
+    if (doc.has_anim || doc.anim_count > 0) {
+        notes.push_back(format + " はアニメーションを持てないため、書き出しませんでした");
+    }
+}
+
+char* FloatText(char* out, float value) {
+    return std::to_chars(out, out + 32, value).ptr;
+}
+
+}  // namespace torvel

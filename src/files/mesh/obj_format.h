@@ -1,0 +1,63 @@
+// OBJ: a text file of positions ("v"), texture coordinates ("vt"), normals
+// ("vn") and faces ("f") whose corners name one of each by number, grouped by
+// "o" and "g" lines, with materials ("usemtl") from a material library
+// ("mtllib", an MTL file beside it).
+//
+// How a model maps to OBJ and back:
+// - Each parts is an "o" object; reading, each object or group becomes a
+//   parts named after it (cut to 63 bytes, "no-name" when empty, made
+//   unique), and an object whose faces use several materials becomes one
+//   parts per material, in the order the materials first appear. An object
+//   without faces is no parts.
+// - A YKT vertex is one position with one normal and one u, v; an OBJ corner
+//   names the three separately. Reading makes one vertex for each distinct
+//   (position, texture coordinate, normal) triple of a parts, in the order
+//   of first use. A corner without a normal or texture coordinate reads them
+//   as 0.
+// - Texture coordinates: OBJ counts v up from the bottom of the image, YKT
+//   down from the top, so v is written as 1 - v and read back as 1 - v. The
+//   written number is 1 - v exactly (in double precision), so a YKT -> OBJ
+//   -> YKT round trip gives back the same u and v.
+// - Triangles and quads stay as they are; a polygon of more corners becomes
+//   a fan of triangles from its first corner.
+// - OBJ has no weights: they are dropped, with a note.
+// - Materials, one per parts, named after it in the MTL file: diffuse
+//   r g b -> "Kd" and its a -> "d", ambient -> "Ka", specular -> "Ks",
+//   emission -> "Ke", specular power -> "Ns", the texture file -> "map_Kd".
+//   Reading, the alpha of ambient is d as well, those of specular and
+//   emission are 0; a parts without a material, or whose library cannot be
+//   read (a note says so), gets the YKT text reader's zero material.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "files/io/output_file.h"
+#include "files/io/read_report.h"
+#include "model/document.h"
+#include "model/notifier.h"
+
+namespace torvel {
+
+// Reads the material library named in the OBJ file (as written there,
+// relative to the OBJ file's folder) into text; false when it cannot.
+using MaterialLibraryReader = std::function<bool(const std::string& name, std::string& text)>;
+
+// Starts with ResetDocument; on failure leaves the Document empty, with the
+// reason in the report. notes gets what was read differently from the file
+// (a material library that could not be read).
+bool ReadObj(Document& doc, std::span<const uint8_t> bytes, const MaterialLibraryReader& read_library,
+             ReadReport* report, std::vector<std::string>& notes);
+
+// The material library written beside an OBJ file: its extension made ".mtl".
+FilePath MaterialLibraryPath(const FilePath& obj_path);
+
+// Writes path and its material library. notes gets one line for each kind
+// of data the files could not hold. A model that is not sound is refused.
+bool WriteObj(Document& doc, const FilePath& path, const Notifier& notifier, std::vector<std::string>& notes,
+              const OutputOps& ops = DefaultOutputOps());
+
+}  // namespace torvel
