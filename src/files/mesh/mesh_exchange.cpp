@@ -1,7 +1,6 @@
 #include "files/mesh/mesh_exchange.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -110,10 +109,6 @@ void NoteDroppedData(const Document& doc, const MeshFileKeeps& keeps, std::vecto
     if (doc.has_anim || doc.anim_count > 0) {
         notes.push_back(format + " はアニメーションを持てないため、書き出しませんでした");
     }
-}
-
-char* FloatText(char* out, float value) {
-    return std::to_chars(out, out + 32, value).ptr;
 }
 
 }  // namespace torvel

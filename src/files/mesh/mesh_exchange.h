@@ -133,8 +133,4 @@ struct MeshFileKeeps {
 };
 void NoteDroppedData(const Document& doc, const MeshFileKeeps& keeps, std::vector<std::string>& notes);
 
-// The shortest text that reads back as the same float, at out (room for 32
-// bytes); returns the end.
-char* FloatText(char* out, float value);
-
 }  // namespace torvel

@@ -1,6 +1,5 @@
 #include "files/mesh/obj_format.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <istream>
@@ -8,6 +7,7 @@
 #include <streambuf>
 #include <unordered_map>
 
+#include "files/io/text_line.h"
 #include "files/mesh/mesh_exchange.h"
 #include "files/mesh/mesh_libraries.h"
 #include "files/ykt/ykt_files.h"
@@ -308,25 +308,6 @@ bool ReadObjModel(Document& doc, std::span<const uint8_t> bytes, const MaterialL
     return model.Finish();
 }
 
-// A line of numbers, written into a reserved buffer.
-struct ObjLine {
-    char* p;
-    void Text(const char* s) {
-        const size_t n = std::strlen(s);
-        std::memcpy(p, s, n);
-        p += n;
-    }
-    void Float(float f) {
-        *p++ = ' ';
-        p = FloatText(p, f);
-    }
-    void Double(double d) {
-        *p++ = ' ';
-        p = std::to_chars(p, p + 32, d).ptr;
-    }
-    void Int(int64_t i) { p = std::to_chars(p, p + 24, i).ptr; }
-};
-
 void WriteName(OutputFile& out, const char* tag, const std::string& name) {
     out.Write(tag, std::strlen(tag));
     out.Write(name.data(), name.size());
@@ -352,12 +333,7 @@ std::vector<std::string> MaterialNames(const Document& doc) {
 }
 
 void WriteColour(OutputFile& out, const char* tag, const float* rgb) {
-    char* const start = out.Reserve(128);
-    ObjLine line{start};
-    line.Text(tag);
-    for (int k = 0; k < 3; ++k) line.Float(rgb[k]);
-    *line.p++ = '\n';
-    out.Advance(static_cast<size_t>(line.p - start));
+    TextLine(out).Text(tag).Float(rgb[0]).Float(rgb[1]).Float(rgb[2]).End();
 }
 
 void WriteLibrary(const Document& doc, const std::vector<std::string>& names, OutputFile& out) {
@@ -369,14 +345,7 @@ void WriteLibrary(const Document& doc, const std::vector<std::string>& names, Ou
         WriteColour(out, "Ka", m.ambient);
         WriteColour(out, "Ks", m.specular);
         WriteColour(out, "Ke", m.emission);
-        char* const start = out.Reserve(128);
-        ObjLine line{start};
-        line.Text("Ns");
-        line.Float(m.specular_power);
-        line.Text("\nd");
-        line.Float(m.diffuse[3]);
-        *line.p++ = '\n';
-        out.Advance(static_cast<size_t>(line.p - start));
+        TextLine(out).Text("Ns").Float(m.specular_power).Text("\nd").Float(m.diffuse[3]).End();
         if (doc.texture_file[i][0] != '\0') WriteName(out, "map_Kd ", doc.texture_file[i]);
     }
 }
@@ -385,8 +354,7 @@ void WriteVertexLines(const Document& doc, int i, OutputFile& out) {
     const size_t begin = static_cast<size_t>(doc.vertex_offset[i]);
     const size_t end = static_cast<size_t>(doc.vertex_offset[i + 1]);
     for (size_t g = begin; g < end; ++g) {
-        char* const start = out.Reserve(256);
-        ObjLine line{start};
+        TextLine line(out);
         const Vec3& v = doc.vertices[g];
         const Vec3& n = doc.normals[g];
         line.Text("v");
@@ -399,8 +367,7 @@ void WriteVertexLines(const Document& doc, int i, OutputFile& out) {
         line.Double(1.0 - double{doc.texture_map_v[g]});
         line.Text("\nvn");
         for (float f : {n.x, n.y, n.z}) line.Float(f);
-        *line.p++ = '\n';
-        out.Advance(static_cast<size_t>(line.p - start));
+        line.End();
     }
 }
 
@@ -409,20 +376,13 @@ void WriteFaceLines(const Document& doc, int i, OutputFile& out) {
     const int64_t base = int64_t{doc.vertex_offset[i]} + 1;
     for (int32_t f = doc.face_offset[i]; f < doc.face_offset[i + 1]; ++f) {
         const int32_t* v = doc.faces[static_cast<size_t>(f)].v;
-        char* const start = out.Reserve(160);
-        ObjLine line{start};
-        *line.p++ = 'f';
+        TextLine line(out);
+        line.Text("f");
         for (int k = 0; k < (v[3] == -1 ? 3 : 4); ++k) {
             const int64_t number = base + v[k];
-            *line.p++ = ' ';
-            line.Int(number);
-            *line.p++ = '/';
-            line.Int(number);
-            *line.p++ = '/';
-            line.Int(number);
+            line.Int(number).Text("/").Digits(number).Text("/").Digits(number);
         }
-        *line.p++ = '\n';
-        out.Advance(static_cast<size_t>(line.p - start));
+        line.End();
     }
 }
 

@@ -1,12 +1,12 @@
 #include "files/mesh/ply_format.h"
 
 #include <bit>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <new>
 
+#include "files/io/text_line.h"
 #include "files/mesh/mesh_exchange.h"
 #include "files/io/model_output.h"
 #include "files/mesh/ply_header.h"
@@ -352,20 +352,6 @@ private:
     int corners_ = -1;         // the face property that holds the corners
 };
 
-// Appends text and the value's shortest text to the line being made.
-struct PlyLine {
-    char* p;
-    void Float(float value) {
-        p = FloatText(p, value);
-        *p++ = ' ';
-    }
-    void Int(int64_t value) {
-        p = std::to_chars(p, p + 24, value).ptr;
-        *p++ = ' ';
-    }
-    void End() { p[-1] = '\n'; }
-};
-
 void WriteHeader(const Document& doc, OutputFile& out, bool ascii, int64_t triangles) {
     std::string header = "ply\nformat ";
     header += ascii ? "ascii" : "binary_little_endian";
@@ -392,11 +378,9 @@ void WriteVertices(const Document& doc, OutputFile& out, bool ascii) {
             out.Write(values, count * sizeof(float));
             continue;
         }
-        char* const start = out.Reserve(512);
-        PlyLine line{start};
+        TextLine line(out);
         for (size_t k = 0; k < count; ++k) line.Float(values[k]);
         line.End();
-        out.Advance(static_cast<size_t>(line.p - start));
     }
 }
 
@@ -409,11 +393,7 @@ void WriteFaces(const Document& doc, OutputFile& out, bool ascii) {
             out.Write(face, sizeof face);
             return;
         }
-        char* const start = out.Reserve(64);
-        PlyLine line{start};
-        for (int64_t value : {int64_t{3}, int64_t{a}, int64_t{b}, int64_t{c}}) line.Int(value);
-        line.End();
-        out.Advance(static_cast<size_t>(line.p - start));
+        TextLine(out).Int(3).Int(a).Int(b).Int(c).End();
     });
 }
 

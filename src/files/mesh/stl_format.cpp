@@ -5,6 +5,7 @@
 #include <new>
 #include <string_view>
 
+#include "files/io/text_line.h"
 #include "files/mesh/mesh_exchange.h"
 #include "files/io/model_output.h"
 #include "files/mesh/ascii_tokens.h"
@@ -196,29 +197,17 @@ bool ReadAscii(Document& doc, std::span<const uint8_t> bytes, ReadReport* report
 
 // The facet of the triangle a, b, c in the ASCII form.
 void WriteAsciiFacet(OutputFile& out, const Vec3& a, const Vec3& b, const Vec3& c) {
-    char* const start = out.Reserve(512);
-    char* p = start;
-    const auto text = [&](const char* s) {
-        const size_t n = std::strlen(s);
-        std::memcpy(p, s, n);
-        p += n;
-    };
-    const auto vec = [&](const Vec3& v) {
-        for (float f : {v.x, v.y, v.z}) {
-            *p++ = ' ';
-            p = FloatText(p, f);
-        }
-        *p++ = '\n';
-    };
-    text("  facet normal");
+    TextLine line(out);
+    const auto vec = [&](const Vec3& v) { line.Float(v.x).Float(v.y).Float(v.z).Text("\n"); };
+    line.Text("  facet normal");
     vec(FacetNormal(a, b, c));
-    text("    outer loop\n");
+    line.Text("    outer loop\n");
     for (const Vec3* v : {&a, &b, &c}) {
-        text("      vertex");
+        line.Text("      vertex");
         vec(*v);
     }
-    text("    endloop\n  endfacet\n");
-    out.Advance(static_cast<size_t>(p - start));
+    line.Text("    endloop\n  endfacet");
+    line.End();
 }
 
 void WriteAscii(const Document& doc, OutputFile& out) {
