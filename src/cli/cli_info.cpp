@@ -36,9 +36,25 @@ const char* YesNo(bool b) {
     return b ? "あり" : "なし";
 }
 
-void PrintText(const Document& doc, std::ostream& out) {
-    out << "ファイル: " << Utf8Text(doc.file_name) << '\n'
-        << "形式: " << (doc.binary_form ? "バイナリ" : "テキスト") << '\n'
+// The file and its form: a YKT file as the loading rule names it, in its
+// text or binary form; a mesh file by the path given and its format.
+struct Source {
+    std::string file;
+    std::string form;       // as the text shows it
+    std::string json_form;  // as the JSON gives it
+};
+
+Source SourceOf(const Document& doc, const std::string& path) {
+    const MeshFormat format = FormatOfPath(path);
+    if (format == MeshFormat::Ykt) {
+        return {Utf8Text(doc.file_name), doc.binary_form ? "バイナリ" : "テキスト", doc.binary_form ? "binary" : "text"};
+    }
+    return {path, MeshFormatName(format), MeshFormatExtension(format) + 1};
+}
+
+void PrintText(const Document& doc, const Source& source, std::ostream& out) {
+    out << "ファイル: " << source.file << '\n'
+        << "形式: " << source.form << '\n'
         << "バージョン: " << doc.version << '\n'
         << "パーツ数: " << doc.parts_count << '\n'
         << "頂点数: " << doc.total_vertex_count << '\n'
@@ -63,7 +79,7 @@ nlohmann::ordered_json JsonVec(const Vec3& v) {
     return {v.x, v.y, v.z};
 }
 
-nlohmann::ordered_json InfoJson(const Document& doc) {
+nlohmann::ordered_json InfoJson(const Document& doc, const Source& source) {
     nlohmann::ordered_json parts = nlohmann::ordered_json::array();
     for (int i = 0; i < doc.parts_count; ++i) {
         parts.push_back({{"name", doc.parts_name[i]},
@@ -72,8 +88,8 @@ nlohmann::ordered_json InfoJson(const Document& doc) {
                          {"corner_min", JsonVec(doc.corner_min[i])},
                          {"corner_max", JsonVec(doc.corner_max[i])}});
     }
-    return {{"file", Utf8Text(doc.file_name)},
-            {"form", doc.binary_form ? "binary" : "text"},
+    return {{"file", source.file},
+            {"form", source.json_form},
             {"version", doc.version},
             {"parts_count", doc.parts_count},
             {"vertex_count", doc.total_vertex_count},
@@ -108,10 +124,11 @@ int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     }
     auto doc = NewDocument();
     if (!LoadAnyForCli(*doc, path, StderrNotifier(err), err)) return kFailed;
+    const Source source = SourceOf(*doc, path);
     if (json) {
-        out << JsonText(InfoJson(*doc)) << '\n';
+        out << JsonText(InfoJson(*doc, source)) << '\n';
     } else {
-        PrintText(*doc, out);
+        PrintText(*doc, source, out);
     }
     return kOk;
 }

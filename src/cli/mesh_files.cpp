@@ -5,6 +5,7 @@
 
 #include "cli/cli_load.h"
 #include "files/mesh/gltf_format.h"
+#include "files/io/line_names.h"
 #include "files/io/model_input.h"
 #include "files/mesh/obj_format.h"
 #include "files/mesh/ply_format.h"
@@ -49,10 +50,11 @@ FilePath Beside(const std::string& path, const std::string& name) {
 struct Extension {
     const char* suffix;
     MeshFormat format;
+    const char* name;  // as info shows it
 };
 constexpr Extension kExtensions[] = {
-    {".stl", MeshFormat::Stl},  {".ply", MeshFormat::Ply},   {".obj", MeshFormat::Obj},
-    {".gltf", MeshFormat::Gltf}, {".glb", MeshFormat::Glb},
+    {".stl", MeshFormat::Stl, "STL"},  {".ply", MeshFormat::Ply, "PLY"},   {".obj", MeshFormat::Obj, "OBJ"},
+    {".gltf", MeshFormat::Gltf, "glTF"}, {".glb", MeshFormat::Glb, "glTF バイナリ (.glb)"},
 };
 
 bool ReadMesh(Document& doc, MeshFormat format, const std::string& path, std::span<const uint8_t> bytes,
@@ -83,6 +85,20 @@ MeshFormat FormatOfPath(const std::string& path) {
     return MeshFormat::Ykt;
 }
 
+const char* MeshFormatName(MeshFormat format) {
+    for (const Extension& e : kExtensions) {
+        if (e.format == format) return e.name;
+    }
+    return "YKT";
+}
+
+const char* MeshFormatExtension(MeshFormat format) {
+    for (const Extension& e : kExtensions) {
+        if (e.format == format) return e.suffix;
+    }
+    return ".ykt";
+}
+
 bool LoadAnyForCli(Document& doc, const std::string& path, const Notifier& notifier, std::ostream& err) {
     const MeshFormat format = FormatOfPath(path);
     if (format == MeshFormat::Ykt) return LoadForCli(doc, path.c_str(), notifier, err);
@@ -108,7 +124,11 @@ bool SaveAnyForCli(Document& doc, const std::string& path, bool ykt_binary, bool
     std::vector<std::string> notes;
     bool saved = false;
     switch (FormatOfPath(path)) {
-    case MeshFormat::Ykt: return ykt_binary ? WriteYktBinary(doc, file, notifier) : WriteYktText(doc, file, notifier);
+    case MeshFormat::Ykt:
+        if (ykt_binary) return WriteYktBinary(doc, file, notifier);
+        saved = WriteYktText(doc, file, notifier);
+        if (saved) NoteUnsafeNames(doc, kAllNames, "YKT のテキスト形式", notes);
+        break;
     case MeshFormat::Stl: saved = WriteStl(doc, file, ascii, notifier, notes); break;
     case MeshFormat::Ply: saved = WritePly(doc, file, ascii, notifier, notes); break;
     case MeshFormat::Obj: saved = WriteObj(doc, file, notifier, notes); break;

@@ -16,6 +16,10 @@ enum class MeshFormat { Ykt, Stl, Ply, Obj, Gltf, Glb };
 // .stl, .ply, .obj, .gltf and .glb in any case; every other name is a YKT
 // file, as it always was.
 MeshFormat FormatOfPath(const std::string& path);
+// The format's name as info shows it ("OBJ", "glTF", ...); "YKT" for YKT.
+const char* MeshFormatName(MeshFormat format);
+// Its extension in lower case (".obj", ...).
+const char* MeshFormatExtension(MeshFormat format);
 
 // Loads a model of any format, printing the messages and the reasons of a
 // refusal on err, and the notes of what was read differently.

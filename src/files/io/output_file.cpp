@@ -72,7 +72,7 @@ void OutputFile::WriteSlow(const void* data, size_t size) {
     if (!failed_ && file_ != nullptr && ops_.write(data, size, file_) != size) failed_ = true;
 }
 
-bool OutputFile::Commit() {
+bool OutputFile::Finish() {
     if (file_ == nullptr) return false;
     Drain();
     bool good = !failed_;
@@ -84,15 +84,21 @@ bool OutputFile::Commit() {
     std::FILE* f = file_;
     file_ = nullptr;
     good = ops_.close(f) == 0 && good;
-    good = good && ops_.replace(temp_, file_path_);
-    if (!good) {
-        if (!temp_.empty()) ops_.remove(temp_);
-        temp_ = FilePath();
-        error_ = OutputError::Write;
-        return false;
-    }
+    return good || Fail();
+}
+
+bool OutputFile::Replace() {
+    if (temp_.empty() || error_ != OutputError::None) return false;
+    if (!ops_.replace(temp_, file_path_)) return Fail();
     committed_ = true;
     return true;
+}
+
+bool OutputFile::Fail() {
+    if (!temp_.empty()) ops_.remove(temp_);
+    temp_ = FilePath();
+    error_ = OutputError::Write;
+    return false;
 }
 
 }  // namespace torvel

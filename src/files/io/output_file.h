@@ -83,11 +83,22 @@ public:
     // Flushes, names, closes and moves the file into place. False when any
     // step of the whole write failed; the target is then as it was before
     // and no temporary file is left.
-    bool Commit();
+    bool Commit() { return Finish() && Replace(); }
+
+    // Commit in two steps, for saves of several files that replace none of
+    // them until all are complete: Finish flushes, names and closes the
+    // temporary file, Replace moves it into place. A file finished but never
+    // replaced is removed with the OutputFile.
+    bool Finish();
+    bool Replace();
+
+    // The file the save replaces: the target with its links followed.
+    const FilePath& file_path() const { return file_path_; }
 
 private:
     void WriteSlow(const void* data, size_t size);
     void Drain();
+    bool Fail();  // the temporary file removed, the write failed
 
     const OutputOps& ops_;
     FilePath file_path_;  // the file replaced: the target, links followed

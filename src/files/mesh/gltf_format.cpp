@@ -631,7 +631,8 @@ bool ReadGltf(Document& doc, std::span<const uint8_t> bytes, const ExternalFileR
 
 bool WriteGltf(Document& doc, const FilePath& path, bool binary, const Notifier& notifier,
                std::vector<std::string>& notes, const OutputOps& ops) {
-    if (!IsSoundModel(doc) || TriangleCount(doc) * 3 > int64_t{UINT32_MAX}) {
+    if (!CanWriteMesh(doc, {.normals = false, .texture = false, .materials = true}, notifier, notes)) return false;
+    if (TriangleCount(doc) * 3 > int64_t{UINT32_MAX}) {
         ShowMessage(notifier, MessageId::CannotSaveFile);
         return false;
     }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "files/io/line_names.h"
 #include "files/ykt/ykt_files.h"
 
 namespace torvel {
@@ -26,7 +27,8 @@ std::string Quoted(std::string_view word) {
 
 void SetUniqueName(Document& doc, int i, std::string_view text) {
     constexpr size_t kMax = kNameSize - 1;
-    std::string base(text.substr(0, kMax));
+    // One word, as the YKT text form reads a name back.
+    std::string base = LineSafeName(text.substr(0, kMax));
     if (base.empty()) base = kNoName;
     std::string name = base;
     for (int n = 2;; ++n) {
@@ -82,6 +84,54 @@ Vec3 FacetNormal(const Vec3& a, const Vec3& b, const Vec3& c) {
     const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
     if (!(length > 0.0) || !std::isfinite(length)) return {0.0f, 0.0f, 0.0f};
     return {static_cast<float>(nx / length), static_cast<float>(ny / length), static_cast<float>(nz / length)};
+}
+
+namespace {
+
+bool IsFinite(float f) {
+    return f - f == 0.0f;
+}
+
+// The first value of the rule that is not finite, as a reason; empty when
+// every one is finite.
+std::string NonFiniteValue(const Document& doc, const FiniteRule& rule) {
+    const auto vertex = [](size_t g, const char* what) {
+        return "頂点 " + std::to_string(g) + " の" + what + "が有限の数ではないため、書き出せません";
+    };
+    for (size_t g = 0; g < doc.vertices.size(); ++g) {
+        if (!IsFiniteVec(doc.vertices[g])) return vertex(g, "位置");
+        if (rule.normals && !IsFiniteVec(doc.normals[g])) return vertex(g, "法線");
+        if (rule.texture && !(IsFinite(doc.texture_map_u[g]) && IsFinite(doc.texture_map_v[g]))) {
+            return vertex(g, "テクスチャ座標");
+        }
+    }
+    for (int i = 0; rule.materials && i < doc.parts_count; ++i) {
+        const Material& m = doc.material[i];
+        // What OBJ's MTL and glTF's material write: the four diffuse values,
+        // the r g b of the others and the power.
+        bool finite = IsFinite(m.specular_power) && IsFinite(m.diffuse[3]);
+        for (int k = 0; k < 3; ++k) {
+            finite = finite && IsFinite(m.diffuse[k]) && IsFinite(m.ambient[k]) && IsFinite(m.specular[k]) &&
+                     IsFinite(m.emission[k]);
+        }
+        if (!finite) return "パーツ " + std::to_string(i) + " の材質に有限でない数があるため、書き出せません";
+    }
+    return {};
+}
+
+}  // namespace
+
+bool CanWriteMesh(const Document& doc, const FiniteRule& rule, const Notifier& notifier,
+                  std::vector<std::string>& notes) {
+    if (!IsSoundModel(doc)) {
+        ShowMessage(notifier, MessageId::CannotSaveFile);
+        return false;
+    }
+    std::string reason = NonFiniteValue(doc, rule);
+    if (reason.empty()) return true;
+    ShowMessage(notifier, MessageId::CannotSaveFile);
+    notes.push_back(std::move(reason));
+    return false;
 }
 
 int64_t TriangleCount(const Document& doc) {

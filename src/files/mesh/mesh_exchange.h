@@ -99,6 +99,20 @@ inline bool IsFiniteVec(const Vec3& v) {
     return v.x - v.x == 0.0f && v.y - v.y == 0.0f && v.z - v.z == 0.0f;
 }
 
+// The values a format's reader refuses when they are not finite, so that
+// its writer must not write them: positions always, the rest as marked.
+struct FiniteRule {
+    bool normals;
+    bool texture;    // u and v
+    bool materials;  // the colours and the specular power
+};
+
+// What every mesh writer checks before it creates its file: the model is
+// sound and every value of the rule finite. False, with the message shown
+// and the reason (the first such value) among the notes, when it is not.
+bool CanWriteMesh(const Document& doc, const FiniteRule& rule, const Notifier& notifier,
+                  std::vector<std::string>& notes);
+
 // Triangles of a sound model: a triangle as it is, a quad a b c d as
 // (a, b, c) and (a, c, d).
 int64_t TriangleCount(const Document& doc);

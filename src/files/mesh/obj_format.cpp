@@ -7,10 +7,12 @@
 #include <streambuf>
 #include <unordered_map>
 
+#include "files/io/line_names.h"
 #include "files/io/text_line.h"
 #include "files/mesh/mesh_exchange.h"
 #include "files/mesh/mesh_libraries.h"
 #include "files/ykt/ykt_files.h"
+#include "platform/file_system.h"
 
 namespace torvel {
 
@@ -308,9 +310,11 @@ bool ReadObjModel(Document& doc, std::span<const uint8_t> bytes, const MaterialL
     return model.Finish();
 }
 
+// A tag line with a name, written as one word (see line_names.h).
 void WriteName(OutputFile& out, const char* tag, const std::string& name) {
     out.Write(tag, std::strlen(tag));
-    out.Write(name.data(), name.size());
+    const std::string safe = LineSafeName(name);
+    out.Write(safe.data(), safe.size());
     out.Put('\n');
 }
 
@@ -319,7 +323,7 @@ void WriteName(OutputFile& out, const char* tag, const std::string& name) {
 std::vector<std::string> MaterialNames(const Document& doc) {
     std::vector<std::string> names;
     for (int i = 0; i < doc.parts_count; ++i) {
-        std::string name = doc.parts_name[i][0] != '\0' ? doc.parts_name[i] : kNoName;
+        std::string name = LineSafeName(doc.parts_name[i][0] != '\0' ? doc.parts_name[i] : kNoName);
         for (const std::string& earlier : names) {
             if (earlier == name) {
                 name += '-';
@@ -389,7 +393,11 @@ void WriteFaceLines(const Document& doc, int i, OutputFile& out) {
 void WriteObjText(const Document& doc, const std::vector<std::string>& names, const std::string& library,
                   OutputFile& out) {
     out.Write("# TORVEL\n", 9);
-    WriteName(out, "mtllib ", library);
+    // The library's file name as it is, blanks and all: readers take the
+    // rest of the line when no single word names a file.
+    out.Write("mtllib ", 7);
+    out.Write(library.data(), library.size());
+    out.Put('\n');
     for (int i = 0; i < doc.parts_count; ++i) {
         WriteName(out, "\no ", doc.parts_name[i]);
         WriteVertexLines(doc, i, out);
@@ -413,19 +421,32 @@ FilePath MaterialLibraryPath(const FilePath& obj_path) {
 
 bool WriteObj(Document& doc, const FilePath& path, const Notifier& notifier, std::vector<std::string>& notes,
               const OutputOps& ops) {
-    if (!IsSoundModel(doc)) {
-        ShowMessage(notifier, MessageId::CannotSaveFile);
+    if (!CanWriteMesh(doc, {.normals = true, .texture = true, .materials = true}, notifier, notes)) return false;
+    const std::vector<std::string> names = MaterialNames(doc);
+    SetWaitCursor(notifier, true);
+    OutputFile obj(path, ops);
+    if (!StartModelOutput(doc, obj, notifier)) return false;
+    // The library lies beside the file the OBJ lands in, links followed.
+    const FilePath library = MaterialLibraryPath(obj.file_path());
+    const bool replaces_library = PathExists(library);
+    OutputFile mtl(library, ops);
+    if (!StartModelOutput(doc, mtl, notifier)) return false;
+    WriteLibrary(doc, names, mtl);
+    WriteObjText(doc, names, Utf8Text(FilePath(library.native.filename())), obj);
+    // One save: neither file replaces anything until both are complete, and
+    // the library goes first, so the OBJ never names a library that is not
+    // there.
+    const bool finished = obj.Finish() && mtl.Finish();
+    const bool saved = finished && mtl.Replace() && obj.Replace();
+    SetWaitCursor(notifier, false);
+    if (!saved) {
+        ShowMessage(notifier, OutputFailureMessage(obj.error() != OutputError::None ? obj.error() : mtl.error()));
         return false;
     }
-    const std::vector<std::string> names = MaterialNames(doc);
-    const FilePath library = MaterialLibraryPath(path);
-    const bool saved =
-        WriteMeshFile(doc, library, notifier, ops, [&](OutputFile& out) { WriteLibrary(doc, names, out); }) &&
-        WriteMeshFile(doc, path, notifier, ops, [&](OutputFile& out) {
-            WriteObjText(doc, names, Utf8Text(FilePath(library.native.filename())), out);
-        });
-    if (saved) NoteDroppedData(doc, {"OBJ", true, false, true}, notes);
-    return saved;
+    if (replaces_library) notes.push_back("既存のマテリアルライブラリ " + Utf8Text(library) + " を置き換えました");
+    NoteUnsafeNames(doc, kPartsNames | kTextureFiles, "OBJ", notes);
+    NoteDroppedData(doc, {"OBJ", true, false, true}, notes);
+    return true;
 }
 
 }  // namespace torvel

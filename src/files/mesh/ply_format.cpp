@@ -405,8 +405,9 @@ bool ReadPly(Document& doc, std::span<const uint8_t> bytes, ReadReport* report) 
 
 bool WritePly(Document& doc, const FilePath& path, bool ascii, const Notifier& notifier,
               std::vector<std::string>& notes, const OutputOps& ops) {
-    const int64_t triangles = IsSoundModel(doc) ? TriangleCount(doc) : -1;
-    if (triangles < 0 || triangles > kMaxElementCount) {
+    if (!CanWriteMesh(doc, {}, notifier, notes)) return false;
+    const int64_t triangles = TriangleCount(doc);
+    if (triangles > kMaxElementCount) {
         ShowMessage(notifier, MessageId::CannotSaveFile);
         return false;
     }

@@ -5,6 +5,7 @@
 #include <new>
 #include <string_view>
 
+#include "files/io/line_names.h"
 #include "files/io/text_line.h"
 #include "files/mesh/mesh_exchange.h"
 #include "files/io/model_output.h"
@@ -212,16 +213,16 @@ void WriteAsciiFacet(OutputFile& out, const Vec3& a, const Vec3& b, const Vec3& 
 
 void WriteAscii(const Document& doc, OutputFile& out) {
     for (int i = 0; i < doc.parts_count; ++i) {
-        const char* name = doc.parts_name[i][0] != '\0' ? doc.parts_name[i] : kNoName;
+        const std::string name = LineSafeName(doc.parts_name[i][0] != '\0' ? doc.parts_name[i] : kNoName);
         out.Write("solid ", 6);
-        out.Write(name, std::strlen(name));
+        out.Write(name.data(), name.size());
         out.Put('\n');
         ForEachTriangleOf(doc, i, [&](int32_t a, int32_t b, int32_t c) {
             WriteAsciiFacet(out, doc.vertices[static_cast<size_t>(a)], doc.vertices[static_cast<size_t>(b)],
                             doc.vertices[static_cast<size_t>(c)]);
         });
         out.Write("endsolid ", 9);
-        out.Write(name, std::strlen(name));
+        out.Write(name.data(), name.size());
         out.Put('\n');
     }
 }
@@ -262,8 +263,9 @@ bool ReadStl(Document& doc, std::span<const uint8_t> bytes, ReadReport* report) 
 
 bool WriteStl(Document& doc, const FilePath& path, bool ascii, const Notifier& notifier,
               std::vector<std::string>& notes, const OutputOps& ops) {
-    const int64_t triangles = IsSoundModel(doc) ? TriangleCount(doc) : -1;
-    if (triangles < 0 || triangles > int64_t{UINT32_MAX}) {
+    if (!CanWriteMesh(doc, {}, notifier, notes)) return false;
+    const int64_t triangles = TriangleCount(doc);
+    if (triangles > int64_t{UINT32_MAX}) {
         ShowMessage(notifier, MessageId::CannotSaveFile);
         return false;
     }
@@ -274,6 +276,7 @@ bool WriteStl(Document& doc, const FilePath& path, bool ascii, const Notifier& n
             WriteBinary(doc, out, static_cast<uint32_t>(triangles));
         }
     });
+    if (saved && ascii) NoteUnsafeNames(doc, kPartsNames, "STL", notes);
     if (saved) NoteDroppedData(doc, {"STL", false, false, ascii}, notes);
     return saved;
 }

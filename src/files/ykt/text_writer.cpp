@@ -3,8 +3,10 @@
 // double, so both builds write identical bytes.
 
 #include <cstring>
+#include <string>
 
 #include "files/ykt/fixed_format.h"
+#include "files/io/line_names.h"
 #include "files/io/model_output.h"
 #include "files/ykt/text_blocks.h"
 #include "files/ykt/ykt_files.h"
@@ -32,6 +34,15 @@ struct TextOut {
         out.Advance(static_cast<size_t>(FormatFixed6(v, p) - p));
     }
     void Space() { out.Put(' '); }
+    // A name as the reader takes it back: one word (see line_names.h).
+    void Name(const char* name) {
+        if (IsLineSafeName(name)) {
+            Text(name);
+        } else {
+            const std::string safe = LineSafeName(name);
+            Raw(safe.data(), safe.size());
+        }
+    }
     void Reals(const float* v, int count) {
         for (int k = 0; k < count; ++k) {
             if (k > 0) Space();
@@ -67,7 +78,7 @@ struct TextOut {
 void WritePartsBlock(TextOut& t, const Document& doc, int i) {
     const Material& m = doc.material[i];
     t.Tag("<polygon_mesh>");
-    t.Block("<parts_name>", "</parts_name>", [&] { t.Text(doc.parts_name[i]); });
+    t.Block("<parts_name>", "</parts_name>", [&] { t.Name(doc.parts_name[i]); });
     t.Block("<corner_min>", "</corner_min>", [&] { t.Vec(doc.corner_min[i]); });
     t.Block("<corner_max>", "</corner_max>", [&] { t.Vec(doc.corner_max[i]); });
     t.Block("<center>", "</center>", [&] { t.Vec(doc.center[i]); });
@@ -75,7 +86,7 @@ void WritePartsBlock(TextOut& t, const Document& doc, int i) {
     t.Block("<specular>", "</specular>", [&] { t.Argb(m.specular); });
     t.Block("<emission>", "</emission>", [&] { t.Argb(m.emission); });
     t.Block("<specular_power>", "</specular_power>", [&] { t.Real(m.specular_power); });
-    t.Block("<texture_file>", "</texture_file>", [&] { t.Text(doc.texture_file[i]); });
+    t.Block("<texture_file>", "</texture_file>", [&] { t.Name(doc.texture_file[i]); });
     t.Block("<texture_map_flag>", "</texture_map_flag>", [&] { t.Int(doc.texture_map_flag[i]); });
     t.Block("<texture_map_param>", "</texture_map_param>", [&] {
         t.Int(doc.texture_map_param_int[i]);
@@ -113,7 +124,7 @@ void WriteUnitSection(TextOut& t, const Document& doc) {
                 t.Space();
             }
         }
-        t.Text(doc.unit_name[j]);
+        t.Name(doc.unit_name[j]);
         if (doc.has_blend) {
             t.Space();
             t.Int(doc.unit_blend_1[j]);
@@ -167,7 +178,7 @@ void WriteUnitSection(TextOut& t, const Document& doc) {
             t.Space();
             t.Int(a.value3);
             t.Space();
-            t.Text(a.name);
+            t.Name(a.name);
         }
         t.Tag("</anim_data>");
     }
@@ -183,7 +194,7 @@ bool WriteYktText(Document& doc, const FilePath& path, const Notifier& notifier,
     TextOut t{out};
     t.Text("<version>");
     t.NewLine();
-    t.Text(doc.version);
+    t.Name(doc.version);
     t.Tag("</version>");
     t.Block("<parts_count>", "</parts_count>", [&] { t.Int(doc.parts_count); });
     t.Block("<motion_count>", "</motion_count>", [&] { t.Int(doc.motion_count); });
