@@ -46,8 +46,11 @@
 namespace torvel {
 
 // Reads a file a .gltf names (a buffer's URI, relative to the .gltf file's
-// folder, already decoded) into bytes; false when it cannot.
-using ExternalFileReader = std::function<bool(const std::string& uri, std::vector<unsigned char>& bytes)>;
+// folder, already decoded) into bytes: its first max_bytes bytes, or all of
+// it when it is shorter; false when it cannot. The reader asks once per
+// file, for the largest size a buffer declares for it.
+using ExternalFileReader =
+    std::function<bool(const std::string& uri, size_t max_bytes, std::vector<unsigned char>& bytes)>;
 
 // Reads the text or the binary form, told apart by the binary form's magic
 // "glTF". Starts with ResetDocument; on failure leaves the Document empty,
