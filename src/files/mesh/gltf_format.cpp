@@ -470,6 +470,8 @@ private:
 // read once, and no further than the largest size a buffer declares for it.
 class ExternalFiles {
 public:
+    static constexpr uint64_t kRepeatAllowance = uint64_t{16} << 20;
+
     ExternalFiles(const ExternalFileReader& read, const std::vector<ExternalBuffer>& buffers)
         : read_(read), buffers_(buffers) {
         for (const ExternalBuffer& b : buffers_) {
@@ -479,14 +481,15 @@ public:
         }
     }
 
-    // The bytes the library would keep beyond one copy of each file: more
-    // than the glTF file's own size is refused, so that many buffers naming
-    // one file cannot multiply it.
-    uint64_t RepeatedBytes() const {
+    // Whether the library would copy the files more than the input is long:
+    // each buffer gets its own copy, and many buffers naming one file would
+    // multiply it. The copies beyond one per file may reach the JSON's and
+    // the files' own size, or 16 MiB, so that small repeats still pass.
+    bool CopiesTooMuch(size_t json_size) const {
         uint64_t all = 0, once = 0;
         for (const ExternalBuffer& b : buffers_) all += b.byte_length;
         for (const auto& [uri, file] : files_) once += file.declared;
-        return all - once;
+        return all - once > std::max<uint64_t>(json_size + once, kRepeatAllowance);
     }
 
     bool Next(std::vector<unsigned char>& out, const std::string& path) {
@@ -627,8 +630,8 @@ bool ReadGltfModel(Document& doc, std::span<const uint8_t> bytes, const External
         return false;
     }
     ExternalFiles files(read_file, outline.external_buffers);
-    if (files.RepeatedBytes() > json.text.size()) {
-        Report(report, "同じファイルを指すバッファーが多すぎます (複写するバイト数が glTF の JSON の大きさを超えます)");
+    if (files.CopiesTooMuch(json.text.size())) {
+        Report(report, "同じファイルを指すバッファーが多すぎます (ファイルの複写が入力の大きさを超えます)");
         return false;
     }
     const bool binary = json.glb_length > 0;
