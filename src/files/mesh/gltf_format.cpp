@@ -87,7 +87,7 @@ void CopyInto(HeapArray<T>& to, const std::vector<T>& from) {
 
 class GltfModel {
 public:
-    GltfModel(Document& doc, const tinygltf::Model& model, ReadReport* report, std::vector<std::string>& notes)
+    GltfModel(Document& doc, tinygltf::Model& model, ReadReport* report, std::vector<std::string>& notes)
         : doc_(doc), model_(model), report_(report), notes_(notes) {}
 
     bool Read() {
@@ -107,6 +107,9 @@ public:
         }
         if (doc_.parts_count == 0 || faces_.empty()) return Fail("三角形のメッシュがひとつもありません");
         NoteLeftOut();
+        // Every primitive has been read: the library's copy of the buffers
+        // goes before the Document's arrays are made, to lower the peak.
+        std::vector<tinygltf::Buffer>().swap(model_.buffers);
         AllocateVertexArrays(doc_, static_cast<int32_t>(positions_.size()));
         AllocateFaceArray(doc_, static_cast<int32_t>(faces_.size()));
         CopyInto(doc_.vertices, positions_);
@@ -451,7 +454,7 @@ private:
     }
 
     Document& doc_;
-    const tinygltf::Model& model_;
+    tinygltf::Model& model_;
     ReadReport* report_;
     std::vector<std::string>& notes_;
     std::vector<bool> on_path_;  // the nodes from the scene down to the one being read
