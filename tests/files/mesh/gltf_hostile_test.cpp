@@ -12,7 +12,6 @@
 
 #include "cli/mesh_files.h"
 #include "files/mesh/gltf_format.h"
-#include "files/mesh/gltf_precheck.h"
 #include "test_support.h"
 
 namespace torvel {
@@ -192,16 +191,6 @@ TEST(GltfHostile, AFileNamedByManyBuffersIsReadOnceAndNoFurtherThanDeclared) {
         << AllProblems(report);
     EXPECT_EQ(files.reads, 1);
     EXPECT_EQ(files.asked, 36u);
-}
-
-TEST(GltfHostile, NestingIsCountedOutsideStrings) {
-    const struct {
-        const char* text;
-        int depth;
-    } rows[] = {
-        {"[[]]", 2}, {"{\"a\":[{}]}", 3}, {"[\"[[[\"]", 1}, {"[\"\\\"[[\"]", 1}, {"[\"\\\\\",[[]]]", 3}, {"]]][", 1},
-    };
-    for (const auto& row : rows) EXPECT_EQ(JsonNestingDepth(test::Bytes(row.text), 512), row.depth) << row.text;
 }
 
 #if defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
