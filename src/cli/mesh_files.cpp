@@ -1,5 +1,7 @@
 #include "cli/mesh_files.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -28,12 +30,13 @@ bool EndsWithIgnoringCase(const std::string& text, const char* suffix) {
     return true;
 }
 
-// The whole file, for the readers that parse from memory.
+// The whole file, for the readers that parse from memory, or its first
+// max_bytes bytes when it is longer (nothing beyond is read or allocated).
 template <typename Bytes>
-bool ReadWhole(const FilePath& path, Bytes& bytes, ReadReport& report) {
+bool ReadWhole(const FilePath& path, Bytes& bytes, ReadReport& report, uint64_t max_bytes = UINT64_MAX) {
     InputBytes input = OpenModelInput(path, &report);
     if (!input.ok()) return false;
-    bytes.resize(static_cast<size_t>(input.Size()));
+    bytes.resize(static_cast<size_t>(std::min(input.Size(), max_bytes)));
     if (!input.Read(bytes.data(), bytes.size()) || !input.Good()) {
         report.Add("ファイルの読み出し中にエラーが起きました");
         return false;
@@ -64,11 +67,16 @@ bool ReadMesh(Document& doc, MeshFormat format, const std::string& path, std::sp
         ReadReport ignored;
         return ReadWhole(Beside(path, name), data, ignored);
     };
+    // A glTF buffer's file, no further than the size the buffers declare.
+    const auto read_buffer = [&](const std::string& name, size_t max_bytes, std::vector<unsigned char>& data) {
+        ReadReport ignored;
+        return ReadWhole(Beside(path, name), data, ignored, max_bytes);
+    };
     switch (format) {
     case MeshFormat::Stl: return ReadStl(doc, bytes, &report);
     case MeshFormat::Ply: return ReadPly(doc, bytes, &report);
     case MeshFormat::Obj: return ReadObj(doc, bytes, read_beside, &report, notes);
-    default: return ReadGltf(doc, bytes, read_beside, &report, notes);
+    default: return ReadGltf(doc, bytes, read_buffer, &report, notes);
     }
 }
 

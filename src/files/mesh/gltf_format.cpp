@@ -4,9 +4,10 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <sstream>
+#include <map>
 
 #include "files/mesh/mesh_exchange.h"
+#include "files/mesh/gltf_precheck.h"
 #include "files/mesh/mesh_libraries.h"
 #include "files/ykt/ykt_files.h"
 
@@ -86,13 +87,10 @@ void CopyInto(HeapArray<T>& to, const std::vector<T>& from) {
 
 class GltfModel {
 public:
-    GltfModel(Document& doc, const tinygltf::Model& model, ReadReport* report, std::vector<std::string>& notes)
+    GltfModel(Document& doc, tinygltf::Model& model, ReadReport* report, std::vector<std::string>& notes)
         : doc_(doc), model_(model), report_(report), notes_(notes) {}
 
     bool Read() {
-        if (!model_.extensionsRequired.empty()) {
-            return Fail("必須の拡張 \"" + model_.extensionsRequired[0] + "\" には対応していません");
-        }
         if (model_.scenes.empty()) {
             for (size_t m = 0; m < model_.meshes.size(); ++m) {
                 if (!AddMesh(static_cast<int>(m), "", Matrix::Identity())) return false;
@@ -102,18 +100,16 @@ public:
                                  ? static_cast<size_t>(model_.defaultScene)
                                  : 0;
             on_path_.assign(model_.nodes.size(), false);
+            placed_.assign(model_.nodes.size(), 0);
             for (int node : model_.scenes[s].nodes) {
-                if (!AddNode(node, Matrix::Identity())) return false;
+                if (!AddTree(node)) return false;
             }
         }
         if (doc_.parts_count == 0 || faces_.empty()) return Fail("三角形のメッシュがひとつもありません");
-        if (skipped_ > 0) {
-            notes_.push_back("点と線のプリミティブ " + std::to_string(skipped_) + " 個は読みませんでした");
-        }
-        if (embedded_images_ > 0) {
-            notes_.push_back("ファイルに埋め込まれたテクスチャ画像 " + std::to_string(embedded_images_) +
-                             " 個にはファイル名がないため、テクスチャファイル名を空にしました");
-        }
+        NoteLeftOut();
+        // Every primitive has been read: the library's copy of the buffers
+        // goes before the Document's arrays are made, to lower the peak.
+        std::vector<tinygltf::Buffer>().swap(model_.buffers);
         AllocateVertexArrays(doc_, static_cast<int32_t>(positions_.size()));
         AllocateFaceArray(doc_, static_cast<int32_t>(faces_.size()));
         CopyInto(doc_.vertices, positions_);
@@ -131,21 +127,78 @@ private:
         return false;
     }
 
-    bool AddNode(int index, const Matrix& parent) {
+    // A node's place in the walk: its world transform and the next of its
+    // children to visit.
+    struct Visit {
+        size_t node;
+        Matrix world;
+        size_t next_child = 0;
+    };
+
+    // Places the node and its descendants, parents before children in the
+    // order the file lists them. The walk keeps its own stack, so a chain of
+    // any length cannot exhaust the call stack; a node placed more often
+    // than a model has parts is refused, so that nodes listing a child
+    // several times over many levels cannot expand without end.
+    bool AddTree(int root) {
+        std::vector<Visit> stack;
+        if (!Enter(root, Matrix::Identity(), stack)) return false;
+        while (!stack.empty()) {
+            Visit& top = stack.back();
+            const std::vector<int>& children = model_.nodes[top.node].children;
+            if (top.next_child == children.size()) {
+                on_path_[top.node] = false;
+                stack.pop_back();
+                continue;
+            }
+            const int child = children[top.next_child++];
+            const Matrix world = top.world;  // Enter may move the stack
+            if (!Enter(child, world, stack)) return false;
+        }
+        return true;
+    }
+
+    bool Enter(int index, const Matrix& parent, std::vector<Visit>& stack) {
         if (index < 0 || static_cast<size_t>(index) >= model_.nodes.size()) {
             return Fail("ノード番号 " + std::to_string(index) + " は範囲外です");
         }
         const size_t n = static_cast<size_t>(index);
         if (on_path_[n]) return Fail("ノード " + std::to_string(index) + " が自分の子孫になっています");
+        if (++placed_[n] > kMaxCount) {
+            return Fail("ノード " + std::to_string(index) + " が " + std::to_string(kMaxCount) +
+                        " 回を超えて置かれています (パーツは 255 個まで)");
+        }
         on_path_[n] = true;
         const tinygltf::Node& node = model_.nodes[n];
         const Matrix world = parent * LocalMatrix(node);
         if (node.mesh >= 0 && !AddMesh(node.mesh, node.name, world)) return false;
-        for (int child : node.children) {
-            if (!AddNode(child, world)) return false;
-        }
-        on_path_[n] = false;
+        stack.push_back({n, world});
         return true;
+    }
+
+    // One note per kind of content the model cannot hold.
+    void NoteLeftOut() {
+        size_t targets = 0;
+        for (const tinygltf::Mesh& mesh : model_.meshes) {
+            for (const tinygltf::Primitive& primitive : mesh.primitives) targets += primitive.targets.size();
+        }
+        const struct {
+            size_t count;
+            const char* what;
+        } left_out[] = {
+            {static_cast<size_t>(skipped_), "点と線のプリミティブ"},
+            {model_.skins.size(), "スキン"},
+            {targets, "モーフターゲット"},
+            {model_.animations.size(), "アニメーション"},
+            {model_.cameras.size(), "カメラ"},
+        };
+        for (const auto& kind : left_out) {
+            if (kind.count > 0) notes_.push_back(std::string(kind.what) + " " + std::to_string(kind.count) + " 個は読みませんでした");
+        }
+        if (embedded_images_ > 0) {
+            notes_.push_back("ファイルに埋め込まれたテクスチャ画像 " + std::to_string(embedded_images_) +
+                             " 個にはファイル名がないため、テクスチャファイル名を空にしました");
+        }
     }
 
     bool AddMesh(int index, const std::string& node_name, const Matrix& world) {
@@ -401,10 +454,11 @@ private:
     }
 
     Document& doc_;
-    const tinygltf::Model& model_;
+    tinygltf::Model& model_;
     ReadReport* report_;
     std::vector<std::string>& notes_;
     std::vector<bool> on_path_;  // the nodes from the scene down to the one being read
+    std::vector<int> placed_;    // how often each node has been placed
     std::vector<Vec3> positions_, normals_;
     std::vector<float> u_, v_, weights_;
     std::vector<Face> faces_;
@@ -413,16 +467,84 @@ private:
 };
 
 // External buffers come through the caller's reader; the library never opens
-// a file itself.
-struct FileCallbacks {
-    const ExternalFileReader* read;
-    std::string failed;  // the URI that could not be read
+// a file itself. The library asks for the files in the order of its
+// "buffers", the order the outline lists them in, so each request is
+// matched to its buffer and gets exactly the declared bytes. Each file is
+// read once, and no further than the largest size a buffer declares for it.
+class ExternalFiles {
+public:
+    static constexpr uint64_t kRepeatAllowance = uint64_t{16} << 20;
+
+    ExternalFiles(const ExternalFileReader& read, const std::vector<ExternalBuffer>& buffers)
+        : read_(read), buffers_(buffers) {
+        for (const ExternalBuffer& b : buffers_) {
+            File& file = files_[b.uri];
+            file.declared = std::max(file.declared, b.byte_length);
+            ++file.uses;
+        }
+    }
+
+    // Whether the library would copy the files more than the input is long:
+    // each buffer gets its own copy, and many buffers naming one file would
+    // multiply it. The copies beyond one per file may reach the JSON's and
+    // the files' own size, or 16 MiB, so that small repeats still pass.
+    bool CopiesTooMuch(size_t json_size) const {
+        uint64_t all = 0, once = 0;
+        for (const ExternalBuffer& b : buffers_) all += b.byte_length;
+        for (const auto& [uri, file] : files_) once += file.declared;
+        return all - once > std::max<uint64_t>(json_size + once, kRepeatAllowance);
+    }
+
+    bool Next(std::vector<unsigned char>& out, const std::string& path) {
+        // Buffers the library took as data URIs are passed over.
+        while (next_ < buffers_.size() && buffers_[next_].uri != path) ++next_;
+        if (next_ == buffers_.size()) return Failed("バッファーのファイル \"" + path + "\" を読めません");
+        const ExternalBuffer& buffer = buffers_[next_++];
+        File& file = files_[path];
+        if (!file.read) {
+            if (!read_ || !read_(path, static_cast<size_t>(file.declared), file.bytes)) {
+                return Failed("バッファーのファイル \"" + path + "\" を読めません");
+            }
+            file.read = true;
+        }
+        if (file.bytes.size() < buffer.byte_length) {
+            return Failed("バッファーのファイル \"" + path + "\" は " + std::to_string(file.bytes.size()) +
+                          " バイトで、byteLength の " + std::to_string(buffer.byte_length) + " バイトに足りません");
+        }
+        const auto end = file.bytes.begin() + static_cast<ptrdiff_t>(buffer.byte_length);
+        if (--file.uses == 0 && end == file.bytes.end()) {
+            out.swap(file.bytes);  // the last use takes the bytes themselves
+        } else {
+            out.assign(file.bytes.begin(), end);
+        }
+        return true;
+    }
+
+    const std::string& why() const { return why_; }
+
+private:
+    struct File {
+        uint64_t declared = 0;
+        size_t uses = 0;
+        bool read = false;
+        std::vector<unsigned char> bytes;
+    };
+
+    bool Failed(std::string why) {
+        why_ = std::move(why);
+        return false;
+    }
+
+    const ExternalFileReader& read_;
+    const std::vector<ExternalBuffer>& buffers_;
+    std::map<std::string, File> files_;
+    size_t next_ = 0;
+    std::string why_;
 };
 
 bool ReadExternal(std::vector<unsigned char>* out, std::string* err, const std::string& uri, void* user) {
-    auto* callbacks = static_cast<FileCallbacks*>(user);
-    if (*callbacks->read && (*callbacks->read)(uri, *out)) return true;
-    callbacks->failed = uri;
+    auto* files = static_cast<ExternalFiles*>(user);
+    if (files->Next(*out, uri)) return true;
     if (err != nullptr) *err += "cannot read " + uri;
     return false;
 }
@@ -439,8 +561,58 @@ bool NoImage(tinygltf::Image*, const int, std::string*, std::string*, int, int, 
     return true;  // images are only named, never decoded
 }
 
-bool IsBinary(std::span<const uint8_t> bytes) {
-    return bytes.size() >= 4 && std::memcmp(bytes.data(), "glTF", 4) == 0;
+// What is refused before the library parses the file: a broken binary
+// layout, nesting the library's recursion cannot take, a version other than
+// 2.x, a required extension. Fills in the outline on the way.
+std::string Precheck(const GltfJson& json, GltfOutline& outline) {
+    if (!json.why.empty()) return json.why;
+    if (JsonNestingDepth(json.text, kMaxJsonDepth) > kMaxJsonDepth) {
+        return "JSON の配列とオブジェクトの入れ子が深すぎます (" + std::to_string(kMaxJsonDepth) + " 段まで)";
+    }
+    if (!ReadGltfOutline(json.text, outline)) {
+        outline = {};
+        return {};  // not JSON: the library says where
+    }
+    if (!outline.has_version) return "asset.version がありません (glTF 2.0 のファイルだけを読めます)";
+    if (outline.version.rfind("2.", 0) != 0) {
+        return "glTF " + outline.version + " のファイルです (glTF 2.0 のファイルだけを読めます)";
+    }
+    if (!outline.extensions_required.empty()) {
+        return "必須の拡張 \"" + outline.extensions_required[0] + "\" には対応していません";
+    }
+    return {};
+}
+
+// The library's parse, with whatever it throws (bar a lack of memory, which
+// the reader's frame reports) turned into a refusal with its words.
+bool LoadWithLibrary(tinygltf::Model& model, std::span<const uint8_t> bytes, bool binary, ExternalFiles& files,
+                     ReadReport* report) {
+    tinygltf::TinyGLTF loader;
+    loader.SetFsCallbacks({&AnyFileExists, &SamePath, &ReadExternal, nullptr, &files});
+    loader.SetImageLoader(&NoImage, nullptr);
+    std::string err, warn;
+    const auto size = static_cast<unsigned int>(bytes.size());
+    bool loaded = false;
+    try {
+        loaded = binary ? loader.LoadBinaryFromMemory(&model, &err, &warn, bytes.data(), size, "")
+                        : loader.LoadASCIIFromString(&model, &err, &warn, reinterpret_cast<const char*>(bytes.data()),
+                                                     size, "");
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception& e) {
+        Report(report, std::string("glTF として読めません (読み込みライブラリーの例外): ") + e.what());
+        return false;
+    } catch (...) {
+        Report(report, "glTF として読めません (読み込みライブラリーの例外)");
+        return false;
+    }
+    if (loaded) return true;
+    if (!files.why().empty()) {
+        Report(report, files.why());
+    } else {
+        Report(report, "glTF として読めません: " + err.substr(0, err.find('\n')));
+    }
+    return false;
 }
 
 bool ReadGltfModel(Document& doc, std::span<const uint8_t> bytes, const ExternalFileReader& read_file,
@@ -453,25 +625,21 @@ bool ReadGltfModel(Document& doc, std::span<const uint8_t> bytes, const External
         Report(report, "glTF ファイルが大きすぎます (4 GiB まで)");
         return false;
     }
-    tinygltf::TinyGLTF loader;
-    FileCallbacks callbacks{&read_file, {}};
-    loader.SetFsCallbacks({&AnyFileExists, &SamePath, &ReadExternal, nullptr, &callbacks});
-    loader.SetImageLoader(&NoImage, nullptr);
-    tinygltf::Model model;
-    std::string err, warn;
-    const auto size = static_cast<unsigned int>(bytes.size());
-    const bool loaded =
-        IsBinary(bytes) ? loader.LoadBinaryFromMemory(&model, &err, &warn, bytes.data(), size, "")
-                        : loader.LoadASCIIFromString(&model, &err, &warn, reinterpret_cast<const char*>(bytes.data()),
-                                                     size, "");
-    if (!loaded) {
-        if (!callbacks.failed.empty()) {
-            Report(report, "バッファーのファイル \"" + callbacks.failed + "\" を読めません");
-        } else {
-            Report(report, "glTF として読めません: " + err.substr(0, err.find('\n')));
-        }
+    const GltfJson json = FindGltfJson(bytes);
+    GltfOutline outline;
+    const std::string refused = Precheck(json, outline);
+    if (!refused.empty()) {
+        Report(report, refused);
         return false;
     }
+    ExternalFiles files(read_file, outline.external_buffers);
+    if (files.CopiesTooMuch(json.text.size())) {
+        Report(report, "同じファイルを指すバッファーが多すぎます (ファイルの複写が入力の大きさを超えます)");
+        return false;
+    }
+    const bool binary = json.glb_length > 0;
+    tinygltf::Model model;
+    if (!LoadWithLibrary(model, binary ? bytes.first(json.glb_length) : bytes, binary, files, report)) return false;
     return GltfModel(doc, model, report, notes).Read();
 }
 

@@ -27,9 +27,16 @@
 //   not written.
 // - Names are UTF-8 in glTF. A name that is not valid UTF-8 (text in another
 //   code page) is written with its invalid bytes as U+FFFD, with a note.
-// - Refused with the reason: sparse accessors, compressed meshes or any
-//   other required extension, data outside its buffer, indices out of range,
-//   positions that are not finite, more than 255 primitives.
+// - Refused with the reason, before the glTF library parses the file (see
+//   gltf_precheck.h): a broken binary layout, JSON nested too deep, a
+//   version other than 2.x, compressed meshes or any other required
+//   extension, buffers that would copy one file over and over. After it:
+//   whatever the library refuses or throws, a buffer file shorter than
+//   declared, sparse accessors, data outside its buffer, indices out of
+//   range, node cycles, a node placed more than 255 times (a model holds
+//   255 parts), positions that are not finite, more than 255 primitives.
+// - Left out with a note each: points and lines, skins, morph targets,
+//   animations, cameras.
 #pragma once
 
 #include <cstdint>
@@ -46,8 +53,11 @@
 namespace torvel {
 
 // Reads a file a .gltf names (a buffer's URI, relative to the .gltf file's
-// folder, already decoded) into bytes; false when it cannot.
-using ExternalFileReader = std::function<bool(const std::string& uri, std::vector<unsigned char>& bytes)>;
+// folder, already decoded) into bytes: its first max_bytes bytes, or all of
+// it when it is shorter; false when it cannot. The reader asks once per
+// file, for the largest size a buffer declares for it.
+using ExternalFileReader =
+    std::function<bool(const std::string& uri, size_t max_bytes, std::vector<unsigned char>& bytes)>;
 
 // Reads the text or the binary form, told apart by the binary form's magic
 // "glTF". Starts with ResetDocument; on failure leaves the Document empty,

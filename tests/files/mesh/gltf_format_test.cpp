@@ -51,7 +51,7 @@ std::string SquareGltf(const std::string& from = "", const std::string& to = "")
 }
 
 bool ReadSquare(Document& doc, const std::string& text, ReadReport& report, std::vector<std::string>& notes) {
-    const auto files = [](const std::string& uri, std::vector<unsigned char>& bytes) {
+    const auto files = [](const std::string& uri, size_t, std::vector<unsigned char>& bytes) {
         const std::vector<uint8_t> buffer = SquareBuffer();
         bytes.assign(buffer.begin(), buffer.end());
         return uri == "square.bin";
