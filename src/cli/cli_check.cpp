@@ -34,6 +34,7 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     auto doc = NewDocument();
     ReadReport report;
     const bool loaded = LoadModelFile(*doc, path.c_str(), StderrNotifier(out), &report);
+    if (loaded) ReportNonFiniteValues(*doc, &report);
     if (loaded && !report.truncated && report.problems.empty()) {
         out << "OK\n";
         return kOk;

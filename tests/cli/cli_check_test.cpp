@@ -1,5 +1,6 @@
 // torvel-cli check, and the reasons the other subcommands print after a
 // refusal.
+#include <limits>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 
 #include "cli/cli.h"
 #include "cli/cli_run.h"
+#include "files/ykt/ykt_files.h"
 #include "files/ykt/binary_builder.h"
 #include "test_support.h"
 
@@ -34,6 +36,24 @@ TEST(CliCheck, NamesEachProblemWithItsPlace) {
     std::string text;
     for (uint8_t b : test::ReadBytes(test::SamplePath("two-parts.ykt"))) text += static_cast<char>(b);
     text.replace(text.rfind("\r\n0 1 2 -1"), 10, "\r\n0 1 9 -1\r\n0 9 2 -1");
+    // The cube with one change: what the editor still loads, or refuses
+    // with a reason it did not give before.
+    std::string cube;
+    for (uint8_t b : test::ReadBytes(test::SamplePath("cube.ykt"))) cube += static_cast<char>(b);
+    const auto changed = [&](const std::string& from, const std::string& to) {
+        std::string t = cube;
+        t.replace(t.find(from), from.size(), to);
+        return test::Bytes(t);
+    };
+    const size_t first_vertex = cube.find("<vertices>\r\n") + 12;
+    const std::string vertex_line = cube.substr(first_vertex, cube.find('\n', first_vertex) + 1 - first_vertex);
+    auto spoilt = test::MakeTwoParts();
+    spoilt->normals[1].x = std::numeric_limits<float>::quiet_NaN();
+    const std::string spoilt_path = folder.Path("nan.ykt");
+    {
+        test::Recorder rec;
+        ASSERT_TRUE(WriteYktBinary(*spoilt, spoilt_path.c_str(), rec.notifier()));
+    }
     const struct {
         const char* name;
         std::vector<uint8_t> bytes;
@@ -44,6 +64,11 @@ TEST(CliCheck, NamesEachProblemWithItsPlace) {
         {"faces.ykt", test::Bytes(text), "が頂点 9 を使っていますが、このパーツの頂点は 3 個です\n"},
         {"face-record.ykt", test::MinimalBinary().Record("faces", test::Bytes32().Int(0).Int(1).Int(5).Int(-1)).Build(),
          "記録 \"faces\" (位置 "},
+        {"unclosed.ykt", changed("</faces>\r\n", ""), " 行目: </faces> がないまま </polygon_mesh> があります\n"},
+        {"short.ykt", changed(vertex_line, ""), " 行目: パーツ 0 までの頂点の行は 7 行で、頂点数の合計 8 に足りません\n"},
+        {"overflow.ykt", changed("<total_vertex_count>\r\n8", "<total_vertex_count>\r\n99999999999999999999"),
+         "14 行目: 頂点数 99999999999999999999 は 32 ビットの整数 (2147483647 まで) に収まりません\n"},
+        {"nan.ykt", test::ReadBytes(spoilt_path), "パーツ 0 の頂点 1 の法線が有限の数ではありません\n"},
     };
     for (const auto& c : cases) {
         const std::string path = folder.Path(c.name);

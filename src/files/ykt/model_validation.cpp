@@ -128,4 +128,30 @@ bool IsSoundModel(const Document& doc) {
     return CheckModel(doc, nullptr, {});
 }
 
+void ReportNonFiniteValues(const Document& doc, ReadReport* report) {
+    if (report == nullptr || !IsSoundModel(doc)) return;
+    const auto finite = [](float f) { return f - f == 0.0f; };
+    const auto finite3 = [&](const Vec3& v) { return finite(v.x) && finite(v.y) && finite(v.z); };
+    for (int i = 0; i < doc.parts_count; ++i) {
+        for (int32_t g = doc.vertex_offset[i]; g < doc.vertex_offset[i + 1]; ++g) {
+            const size_t k = static_cast<size_t>(g);
+            const struct {
+                bool ok;
+                const char* what;
+            } values[] = {
+                {finite3(doc.vertices[k]), "位置"},
+                {finite3(doc.normals[k]), "法線"},
+                {finite(doc.texture_map_u[k]) && finite(doc.texture_map_v[k]), "テクスチャ座標"},
+                {!doc.has_blend || finite(doc.blend[k]), "重み"},
+            };
+            for (const auto& v : values) {
+                if (!v.ok) {
+                    report->Add("パーツ " + std::to_string(i) + " の頂点 " + std::to_string(g - doc.vertex_offset[i]) +
+                                " の" + v.what + "が有限の数ではありません");
+                }
+            }
+        }
+    }
+}
+
 }  // namespace torvel

@@ -210,6 +210,7 @@ struct TextReader {
     int64_t next_vertex = 0;         // the vertex the next vertex line fills
     int64_t next_face = 0;           // the face the next face line fills
     int64_t list_line = 0;           // line within a list block
+    bool told_unclosed = false;      // the open block's missing closing tag is reported
     int64_t angle_blocks = 0;        // angle blocks closed so far
     int64_t translation_blocks = 0;  // translation blocks closed so far
     bool failed = false;
@@ -224,12 +225,17 @@ struct TextReader {
     void EmptyLines(int64_t count);
     const char* ListBlock(const char* p, const char* end);
     void Data(const char* begin, const char* end);
-    bool AllocateVertices(const char* what);
-    bool AllocateFaces(const char* what);
+    bool AllocateVertices(const char* what, std::string_view word);
+    bool AllocateFaces(const char* what, std::string_view word);
     void AddCount(int32_t* offsets, int64_t* count_lines, const char* what, const char* begin,
                   const char* end);
     void NoteFaceLine();
     void Fail(const std::string& why);
+    // What does not stop the read but check lists: a closing tag that is
+    // missing, a list shorter than its count.
+    void Note(const std::string& why) { Report(report, Place(line) + why); }
+    void NoteUnclosed(const TagMatch& tag, std::string_view line_text);
+    void NoteShortLists();
     std::string Place(int64_t at) const;
     ModelPlaces Places() const;
 };
@@ -270,12 +276,16 @@ void TextReader::Line(const char* begin, const char* end) {
     end = LineEnd(begin, end);
     const std::string_view line(begin, static_cast<size_t>(end - begin));
     const TagMatch tag = FindTag(line);
+    if (state != kNone && tag.kind != TagKind::None && !(tag.kind == TagKind::Close && tag.row == state)) {
+        NoteUnclosed(tag, line);
+    }
     if (tag.kind == TagKind::None || (state != kNone && tag.row > state)) {
         if (state != kNone) Data(begin, end);
         return;
     }
     if (tag.kind == TagKind::Open) {
         state = tag.row;
+        told_unclosed = false;
         switch (tag.row) {
         case kBasis:
         case kParent:
@@ -293,20 +303,73 @@ void TextReader::Line(const char* begin, const char* end) {
         return;
     }
     if (tag.row == kPolygonMesh) {
+        NoteShortLists();
         ++parts;  // the state stays as it was
         return;
     }
     if (tag.row == kAngle) ++angle_blocks;
     if (tag.row == kTranslation) ++translation_blocks;
     state = kNone;
+    told_unclosed = false;
+}
+
+void TextReader::NoteUnclosed(const TagMatch& tag, std::string_view line_text) {
+    if (told_unclosed) return;
+    told_unclosed = true;
+    Note(std::string(kTags[state].close) + " がないまま " + std::string(line_text) + " があります");
+}
+
+// The vertex and face lines fill the lists in file order, whatever block
+// they stand in. A parts whose lines end before its counts say leaves the
+// rest zero (and the next parts' lines move up): the editor loads it as it
+// always did, check says so at the parts' end.
+void TextReader::NoteShortLists() {
+    if (parts >= kTableSize) return;
+    const int k = static_cast<int>(parts);
+    const struct {
+        int64_t count_line, filled, needed;
+        const char* what;
+    } lists[] = {
+        {vertex_count_line[k], next_vertex, doc.vertex_offset[k + 1], "頂点"},
+        {face_count_line[k], next_face, doc.face_offset[k + 1], "面"},
+    };
+    for (const auto& l : lists) {
+        if (l.count_line == 0 || l.filled >= l.needed) continue;
+        Note("パーツ " + std::to_string(k) + " までの" + l.what + "の行は " + std::to_string(l.filled) + " 行で、" +
+             l.what + "数の合計 " + std::to_string(l.needed) + " に足りません");
+    }
+}
+
+// The first word of a data line.
+std::string_view FirstWord(const char* begin, const char* end) {
+    while (begin < end && IsBlank(*begin)) ++begin;
+    const char* p = begin;
+    while (p < end && !IsBlank(*p)) ++p;
+    return {begin, static_cast<size_t>(p - begin)};
+}
+
+// A count written as digits beyond 2^31 - 1, which the conversion turns
+// into another number (often -1): the report quotes the digits instead.
+bool IsBeyondInt32(std::string_view word) {
+    if (!word.empty() && word.front() == '+') word.remove_prefix(1);
+    while (word.size() > 1 && word.front() == '0') word.remove_prefix(1);
+    if (word.empty() || !std::all_of(word.begin(), word.end(), [](char ch) { return ch >= '0' && ch <= '9'; })) {
+        return false;
+    }
+    return word.size() > 10 || (word.size() == 10 && word > "2147483647");
+}
+
+const char* OverflowText() {
+    return " は 32 ビットの整数 (2147483647 まで) に収まりません";
 }
 
 // Every vertex and face needs at least one line of its own, so a count above
 // the file's size cannot describe this file; it is refused rather than
 // allowed to ask for memory out of proportion to the input.
-bool CountFitsFile(TextReader& r, int32_t count, const char* what) {
+bool CountFitsFile(TextReader& r, int32_t count, const char* what, std::string_view word) {
     if (count < 0) {
-        r.Fail(std::string(what) + "数 " + std::to_string(count) + " は負です");
+        r.Fail(std::string(what) + "数 " + (IsBeyondInt32(word) ? std::string(word) + OverflowText()
+                                                                    : std::to_string(count) + " は負です"));
         return false;
     }
     if (static_cast<uint64_t>(count) > r.file_size) {
@@ -409,14 +472,14 @@ const char* TextReader::ListBlock(const char* p, const char* end) {
     return stop;
 }
 
-bool TextReader::AllocateVertices(const char* what) {
-    if (!CountFitsFile(*this, doc.total_vertex_count, what)) return false;
+bool TextReader::AllocateVertices(const char* what, std::string_view word) {
+    if (!CountFitsFile(*this, doc.total_vertex_count, what, word)) return false;
     AllocateVertexArrays(doc, doc.total_vertex_count);
     return true;
 }
 
-bool TextReader::AllocateFaces(const char* what) {
-    if (!CountFitsFile(*this, doc.total_face_count, what)) return false;
+bool TextReader::AllocateFaces(const char* what, std::string_view word) {
+    if (!CountFitsFile(*this, doc.total_face_count, what, word)) return false;
     AllocateFaceArray(doc, doc.total_face_count);
     return true;
 }
@@ -427,6 +490,11 @@ void TextReader::AddCount(int32_t* offsets, int64_t* count_lines, const char* wh
     ScanCursor c{begin, end};
     int32_t value = 0;
     if (!ScanInt(c, value)) return;
+    if (value < 0 && IsBeyondInt32(FirstWord(begin, end))) {
+        Fail(std::string("パーツ ") + std::to_string(parts) + " の" + what + "数 " +
+             std::string(FirstWord(begin, end)) + OverflowText());
+        return;
+    }
     const int64_t sum = int64_t{offsets[parts]} + value;
     if (sum < INT32_MIN || sum > INT32_MAX) {
         Fail(std::string("パーツ ") + std::to_string(parts) + " までの" + what + "数の合計が 32 ビットを超えます");
@@ -461,11 +529,11 @@ void TextReader::Data(const char* begin, const char* end) {
         break;
     case kTotalVertexCount:
         ScanInt(c, doc.total_vertex_count);
-        AllocateVertices("頂点");
+        AllocateVertices("頂点", FirstWord(begin, end));
         break;
     case kTotalFaceCount:
         ScanInt(c, doc.total_face_count);
-        AllocateFaces("面");
+        AllocateFaces("面", FirstWord(begin, end));
         break;
     case kTotalCornerMin:
         ScanFloat(c, doc.total_corner_min.x) && ScanFloat(c, doc.total_corner_min.y) &&
@@ -707,6 +775,9 @@ bool ReadYktText(Document& doc, InputBytes& input, const Notifier& notifier, Rea
     if (!r.failed && !input.Good()) {
         r.failed = true;
         Report(report, "ファイルの読み出し中にエラーが起きました");
+    }
+    if (!r.failed && r.state != kNone && !r.told_unclosed) {
+        Report(report, std::string(kTags[r.state].close) + " がないままファイルが終わっています");
     }
 
     if (!r.failed) {

@@ -64,6 +64,10 @@ struct ModelPlaces {
 bool CheckModel(const Document& doc, ReadReport* report, const ModelPlaces& places);
 bool IsSoundModel(const Document& doc);
 
+// Adds a line for each vertex whose position, normal, u, v or weight is not
+// finite: what the editor loads as it always did, and check lists.
+void ReportNonFiniteValues(const Document& doc, ReadReport* report);
+
 // The loading rule: the path must exist, end in ".ykt" (any case) and be a
 // regular file; the text form is tried first, then the binary form. Sets binary_form and file_name, and refuses models whose
 // parts and units do not fit the combined parent table. Every failure, and a
