@@ -84,7 +84,7 @@ LRESULT OnCopyData(HWND hwnd, const COPYDATASTRUCT* data) {
     } else {
         s.handed_over = std::move(path);
         s.hand_over_waiting = true;
-        PostMessageW(hwnd, WM_OPEN_HANDED_OVER, 0, 0);
+        PostMessageW(hwnd, kOpenHandedOver, 0, 0);
     }
     return record == HandOverRecord::Wide ? kHandOverTaken : 0;
 }
@@ -138,7 +138,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
         return MayDiscardModel() ? TRUE : FALSE;
     case WM_COPYDATA:
         return OnCopyData(hwnd, reinterpret_cast<const COPYDATASTRUCT*>(lparam));
-    case WM_OPEN_HANDED_OVER:
+    case kOpenHandedOver:
         OpenHandedOver();
         return 0;
     case WM_DROPFILES:

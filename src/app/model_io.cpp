@@ -140,7 +140,7 @@ bool MayDiscardModel() {
     }
     s.asking_to_save = false;
     // A hand-over that arrived during the question is opened now that it is over.
-    if (s.hand_over_waiting) PostMessageW(s.main, WM_OPEN_HANDED_OVER, 0, 0);
+    if (s.hand_over_waiting) PostMessageW(s.main, kOpenHandedOver, 0, 0);
     return may;
 }
 

@@ -10,7 +10,7 @@ namespace torvel::app {
 
 // The main window's own message: open the path a second instance handed
 // over, once its WM_COPYDATA has returned.
-inline constexpr UINT WM_OPEN_HANDED_OVER = WM_APP + 1;
+inline constexpr UINT kOpenHandedOver = WM_APP + 1;
 
 bool LoadModel(const FilePath& path);
 // 開く: asks first when the model has unsaved changes.
