@@ -29,7 +29,9 @@
 //   remote-view.exe controls              lists the open dialog's controls (stderr)
 //   remote-view.exe launch EXE MODEL      starts the editor EXE on MODEL and returns when
 //                                         its view has painted the model
-//   remote-view.exe quit                  closes the editor and waits until its window has gone
+//   remote-view.exe quit                  closes the editor without the question about
+//                                         unsaved changes (they are lost) and waits until
+//                                         its window has gone
 //   remote-view.exe save PATH text|binary [--hold]
 //                                         Save As: opens the dialog, lists its controls
 //                                         (stderr), writes PATH into the file name field,
@@ -558,9 +560,10 @@ int RunLaunch(const wchar_t* exe, const wchar_t* model) {
     return Finish(main, 0);
 }
 
-// Closes the editor as its close box does and waits until the window has gone.
+// Closes the editor as its close box does, but without asking whether to
+// save (a question would wait for nobody), and waits until the window has gone.
 int RunQuit(HWND main) {
-    if (!PostMessageW(main, WM_CLOSE, 0, 0)) return Fail(L"cannot post"), 1;
+    if (!PostMessageW(main, kCloseWithoutAsking, 0, 0)) return Fail(L"cannot post"), 1;
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(kStepWaitSeconds * 1000);
     while (IsWindow(main)) {
         if (GetTickCount64() > deadline) return Fail(L"the editor's window stays open"), 1;

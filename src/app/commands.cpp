@@ -106,6 +106,10 @@ bool RunTableCommand(int id) {
     if (RunCoreCommand(id)) return true;
     switch (id) {
     case IDM_FILE_OPEN: OpenModelDialog(s.main); return true;
+    case IDM_FILE_SAVE:
+        // Ctrl+S reaches this also while the item is greyed.
+        if (HasModel()) SaveModel();
+        return true;
     case IDM_FILE_SAVE_AS: SaveModelAs(); return true;
     case IDM_FILE_EXIT: SendMessageW(s.main, WM_CLOSE, 0, 0); return true;
     case IDM_DIRECTION_FRONT: SetDirection(ViewDirection::Front); return true;
@@ -147,6 +151,7 @@ void RefreshPopupState(HMENU popup, int position) {
     const UINT greyed = MF_BYCOMMAND | MF_GRAYED;
     switch (position) {
     case MENU_POS_FILE:
+        EnableMenuItem(popup, IDM_FILE_SAVE, HasModel() ? enabled : greyed);
         EnableMenuItem(popup, IDM_FILE_SAVE_AS, HasModel() ? enabled : greyed);
         break;
     case MENU_POS_EDIT: {

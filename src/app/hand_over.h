@@ -26,9 +26,10 @@ inline constexpr LRESULT kHandOverTaken = 1;
 
 enum class HandOverRecord { None, Ansi, Wide };
 
-// Sends path to the running instance and returns when it has loaded it (or
-// shown why not): the UTF-16 record first, the ANSI record if that was not
-// taken.
+// Sends path to the running instance: the UTF-16 record first, the ANSI
+// record if that was not taken. Returns when that instance has loaded the
+// file (or shown why not), or, when its model has unsaved changes, as soon
+// as it has taken the path: it asks its user about them afterwards.
 void SendHandOver(HWND running, const std::wstring& path);
 
 // The path a received record carries. None, with path untouched, for a

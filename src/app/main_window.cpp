@@ -48,8 +48,11 @@ void OnSize(HWND hwnd) {
     }
 }
 
-void OnClose(HWND hwnd) {
+// The close box, 終了 and Alt+F4 ask first about unsaved changes; the
+// scripts that drive the editor close it with kCloseWithoutAsking.
+void OnClose(HWND hwnd, bool ask) {
     Shell& s = TheShell();
+    if (ask && !MayDiscardModel()) return;
     ResetDocument(*s.doc);
     DestroyWindow(hwnd);
     Gdiplus::GdiplusShutdown(s.gdiplus_token);
@@ -63,16 +66,26 @@ void OnDropFiles(HDROP drop) {
     std::wstring path(DragQueryFileW(drop, 0, nullptr, 0) + 1, L'\0');
     path.resize(DragQueryFileW(drop, 0, path.data(), static_cast<UINT>(path.size())));
     DragFinish(drop);
-    if (!path.empty()) LoadModel(PathFromWide(path));
+    if (!path.empty() && MayDiscardModel()) LoadModel(PathFromWide(path));
 }
 
 // Either hand-over record; only the UTF-16 one is answered, so that its
-// sender knows it need not send the ANSI one.
-LRESULT OnCopyData(const COPYDATASTRUCT* data) {
+// sender knows it need not send the ANSI one. Without unsaved changes the
+// file is loaded before the answer, as it always was; with them the user
+// is asked after this returns, so that the second instance, which waits
+// for the answer, ends at once.
+LRESULT OnCopyData(HWND hwnd, const COPYDATASTRUCT* data) {
+    Shell& s = TheShell();
     FilePath path;
     const HandOverRecord record = ReadHandOver(data, path);
     if (record == HandOverRecord::None) return 0;
-    LoadModel(path);
+    if (!s.doc->modified && !s.asking_to_save && !s.hand_over_waiting) {
+        LoadModel(path);
+    } else {
+        s.handed_over = std::move(path);
+        s.hand_over_waiting = true;
+        PostMessageW(hwnd, kOpenHandedOver, 0, 0);
+    }
     return record == HandOverRecord::Wide ? kHandOverTaken : 0;
 }
 
@@ -115,10 +128,19 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
         }();
         return 0;
     case WM_CLOSE:
-        OnClose(hwnd);
+        OnClose(hwnd, true);
         return 0;
+    case kCloseWithoutAsking:
+        OnClose(hwnd, false);
+        return 0;
+    case WM_QUERYENDSESSION:
+        // Windows is shutting down or the user signs out: Cancel refuses.
+        return MayDiscardModel() ? TRUE : FALSE;
     case WM_COPYDATA:
-        return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lparam));
+        return OnCopyData(hwnd, reinterpret_cast<const COPYDATASTRUCT*>(lparam));
+    case kOpenHandedOver:
+        OpenHandedOver();
+        return 0;
     case WM_DROPFILES:
         OnDropFiles(reinterpret_cast<HDROP>(wparam));
         return 0;

@@ -61,6 +61,7 @@ bool LoadModel(const FilePath& path) {
 }
 
 void OpenModelDialog(HWND owner) {
+    if (!MayDiscardModel()) return;
     wchar_t path[MAX_PATH] = {};
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
@@ -72,6 +73,26 @@ void OpenModelDialog(HWND owner) {
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
     if (GetOpenFileNameW(&ofn)) LoadModel(PathFromWide(path));
 }
+
+namespace {
+
+// The one way the editor writes its model: the safe writer of the chosen
+// form; on success the Document names the file and its form, and holds no
+// unsaved changes. A refused write leaves all three as they were.
+bool WriteModel(const FilePath& path, bool binary) {
+    Document& doc = *TheShell().doc;
+    const Notifier notifier = ShellNotifier();
+    const bool saved = binary ? WriteYktBinary(doc, path, notifier) : WriteYktText(doc, path, notifier);
+    if (!saved) return false;
+    doc.file_name = path;
+    doc.binary_form = binary;
+    doc.modified = false;
+    // The undo snapshot's geometry is not what the file now holds.
+    doc.undo.modified = true;
+    return true;
+}
+
+}  // namespace
 
 bool SaveModelAs() {
     Shell& s = TheShell();
@@ -95,13 +116,48 @@ bool SaveModelAs() {
 
     std::wstring name = path;
     if (name.find(L'.') == std::wstring::npos) name += L".ykt";
-    const FilePath chosen = PathFromWide(name);
-    const bool binary = ofn.nFilterIndex == 2;
-    doc.binary_form = binary;
-    const Notifier notifier = ShellNotifier();
-    const bool saved = binary ? WriteYktBinary(doc, chosen, notifier) : WriteYktText(doc, chosen, notifier);
-    if (saved) doc.file_name = chosen;
-    return saved;
+    return WriteModel(PathFromWide(name), ofn.nFilterIndex == 2);
+}
+
+bool SaveModel() {
+    const Document& doc = *TheShell().doc;
+    if (doc.file_name.empty()) return SaveModelAs();
+    return WriteModel(doc.file_name, doc.binary_form);
+}
+
+bool MayDiscardModel() {
+    Shell& s = TheShell();
+    if (!s.doc->modified) return true;
+    // A second reason to ask while the user is still deciding (the end of
+    // the session, a script's close) waits for that answer: nothing goes.
+    if (s.asking_to_save) return false;
+    s.asking_to_save = true;
+    bool may = false;
+    switch (AskUser(MessageId::SaveChanges)) {
+    case MessageAnswer::Yes: may = SaveModel(); break;
+    case MessageAnswer::No: may = true; break;
+    default: break;
+    }
+    s.asking_to_save = false;
+    // A hand-over that arrived during the question is opened now that it is over.
+    if (s.hand_over_waiting) PostMessageW(s.main, kOpenHandedOver, 0, 0);
+    return may;
+}
+
+void OpenHandedOver() {
+    Shell& s = TheShell();
+    if (!s.hand_over_waiting || s.asking_to_save) return;
+    if (s.doc->modified) {
+        // The user sees the window whose changes the question is about.
+        if (IsIconic(s.main)) ShowWindow(s.main, SW_RESTORE);
+        SetForegroundWindow(s.main);
+    }
+    const bool may = MayDiscardModel();
+    // The latest path handed over, also one that came during the question.
+    const FilePath path = std::move(s.handed_over);
+    s.handed_over = FilePath();
+    s.hand_over_waiting = false;
+    if (may) LoadModel(path);
 }
 
 }  // namespace torvel::app

@@ -8,8 +8,26 @@
 
 namespace torvel::app {
 
+// The main window's own message: open the path a second instance handed
+// over, once its WM_COPYDATA has returned.
+inline constexpr UINT kOpenHandedOver = WM_APP + 1;
+
 bool LoadModel(const FilePath& path);
+// 開く: asks first when the model has unsaved changes.
 void OpenModelDialog(HWND owner);
+// 名前を付けて保存: the chosen name and form.
 bool SaveModelAs();
+// 上書き保存: the file the model came from or was last saved to, in the
+// same form; Save As when it has no file. False when refused or cancelled.
+bool SaveModel();
+
+// Before the model is replaced or the window closes. With unsaved changes
+// the user is asked 「変更を保存しますか?」: Yes saves as 上書き保存 does, No
+// lets the model go, Cancel keeps it. False when the model must stay (Cancel,
+// or the save refused or cancelled); true at once without unsaved changes.
+bool MayDiscardModel();
+
+// Opens the path that waits in the Shell from a hand-over, asking first.
+void OpenHandedOver();
 
 }  // namespace torvel::app

@@ -47,12 +47,23 @@ struct Shell {
     int quad_pattern = 0;
     int triangle_pattern = 3;
 
-    // Shows a message to the user. A message box owned by the main window by
-    // default; tests record the messages instead, so nothing ever blocks.
-    std::function<void(const UserMessage&)> show_message;
+    // While the user is asked whether to save: a second question waits.
+    bool asking_to_save = false;
+    // A path a second instance handed over while the model had unsaved
+    // changes; opened after its WM_COPYDATA has returned (the latest wins).
+    FilePath handed_over;
+    bool hand_over_waiting = false;
+
+    // Shows a message to the user and returns the button chosen. A message
+    // box owned by the main window by default; tests record the messages
+    // and answer the questions instead, so nothing ever blocks.
+    std::function<MessageAnswer(const UserMessage&)> show_message;
 };
 
 Shell& TheShell();
+
+// Asks the user the question `id` with Yes, No and Cancel.
+MessageAnswer AskUser(MessageId id);
 
 // The core's channels to this window: messages, the wait cursor, the
 // parts-split button and the PartsList; the view's scroll bars and redraw.

@@ -8,6 +8,7 @@
 
 #include "app/out_of_memory.h"
 #include "app/wide_text.h"
+#include "model/message_texts.h"
 #include "resources/resource_ids.h"
 #include "view/render.h"
 
@@ -32,11 +33,25 @@ UINT MessageBoxIcon(MessageIcon icon) {
 // The main window owns the box only when the message comes from its own
 // thread: a box owned from another thread disables the owner with a message
 // that thread must answer, and it may be the one waiting (a worker's fault).
-void DefaultShowMessage(const UserMessage& m) {
+MessageAnswer DefaultShowMessage(const UserMessage& m) {
     const std::wstring text = WideFromUtf8(m.text);
     HWND main = TheShell().main;
     const bool own_thread = main != nullptr && GetWindowThreadProcessId(main, nullptr) == GetCurrentThreadId();
-    MessageBoxW(own_thread ? main : nullptr, text.c_str(), L"TORVEL", MB_OK | MessageBoxIcon(m.icon));
+    const UINT buttons = m.buttons == MessageButtons::YesNoCancel ? MB_YESNOCANCEL : MB_OK;
+    switch (MessageBoxW(own_thread ? main : nullptr, text.c_str(), L"TORVEL", buttons | MessageBoxIcon(m.icon))) {
+    case IDYES: return MessageAnswer::Yes;
+    case IDNO: return MessageAnswer::No;
+    case IDCANCEL: return MessageAnswer::Cancel;
+    default: break;
+    }
+    // A box that could not be shown (0) answers nothing: a question keeps
+    // everything as it was.
+    return m.buttons == MessageButtons::YesNoCancel ? MessageAnswer::Cancel : MessageAnswer::Ok;
+}
+
+MessageAnswer Show(const UserMessage& m) {
+    Shell& s = TheShell();
+    return s.show_message ? s.show_message(m) : DefaultShowMessage(m);
 }
 
 // The square where the view's two scroll bars meet belongs to neither of
@@ -59,16 +74,13 @@ void SetPartsSplitButton(bool enabled) {
 
 }  // namespace
 
+MessageAnswer AskUser(MessageId id) {
+    return Show(UserMessage{id, MessageText(id), MessageIconOf(id), MessageButtons::YesNoCancel});
+}
+
 Notifier ShellNotifier() {
     Notifier n;
-    n.show_message = [](const UserMessage& m) {
-        Shell& s = TheShell();
-        if (s.show_message) {
-            s.show_message(m);
-        } else {
-            DefaultShowMessage(m);
-        }
-    };
+    n.show_message = [](const UserMessage& m) { Show(m); };
     n.set_wait_cursor = [](bool busy) { SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW)); };
     n.set_parts_split_enabled = SetPartsSplitButton;
     n.append_parts_line = [](const std::string& name) {

@@ -9,20 +9,20 @@ namespace {
 using A = Availability;
 using C = EditCommand;
 
-//                             model  snap   normals deselect whole  redraw availability
+//                             model  change snap   normals deselect whole  redraw availability
 constexpr EditCommandRule kRules[] = {
-    {C::SplitParts,            true,  true,  false,  false,   false, true,  A::WithSelection},
-    {C::SplitFaces,            true,  true,  true,   false,   false, true,  A::WithSelection},
-    {C::AlignX,                true,  true,  false,  false,   false, true,  A::WithSelection},
-    {C::AlignY,                true,  true,  false,  false,   false, true,  A::WithSelection},
-    {C::AlignZ,                true,  true,  false,  false,   false, true,  A::WithSelection},
-    {C::WeightsToOne,          true,  true,  false,  true,    false, true,  A::WithSelection},
-    {C::Undo,                  true,  false, false,  false,   true,  true,  A::WithUndo},
-    {C::SelectAll,             true,  false, false,  false,   false, true,  A::Always},
-    {C::DeselectAll,           true,  false, false,  false,   false, true,  A::Always},
-    {C::InvertSelection,       true,  false, false,  false,   false, true,  A::Always},
-    {C::ToggleDeselectMode,    false, false, false,  false,   false, false, A::Always},
-    {C::ToggleOneSided,        false, false, false,  false,   false, true,  A::Always},
+    {C::SplitParts,            true,  true,  true,  false,  false,   false, true,  A::WithSelection},
+    {C::SplitFaces,            true,  true,  true,  true,   false,   false, true,  A::WithSelection},
+    {C::AlignX,                true,  true,  true,  false,  false,   false, true,  A::WithSelection},
+    {C::AlignY,                true,  true,  true,  false,  false,   false, true,  A::WithSelection},
+    {C::AlignZ,                true,  true,  true,  false,  false,   false, true,  A::WithSelection},
+    {C::WeightsToOne,          true,  true,  true,  false,  true,    false, true,  A::WithSelection},
+    {C::Undo,                  true,  true,  false, false,  false,   true,  true,  A::WithUndo},
+    {C::SelectAll,             true,  false, false, false,  false,   false, true,  A::Always},
+    {C::DeselectAll,           true,  false, false, false,  false,   false, true,  A::Always},
+    {C::InvertSelection,       true,  false, false, false,  false,   false, true,  A::Always},
+    {C::ToggleDeselectMode,    false, false, false, false,  false,   false, false, A::Always},
+    {C::ToggleOneSided,        false, false, false, false,  false,   false, true,  A::Always},
 };
 
 // The operation between the rule's first and following steps.
@@ -99,8 +99,21 @@ EditOutcome RunEditCommand(Document& doc, EditCommand command, const EditArgumen
     outcome.ran = true;
     // Without memory for the snapshot the edit still goes ahead, with
     // nothing to undo; the user is told.
-    if (rule.takes_snapshot && !TakeUndoSnapshot(doc)) RanOutOfMemory(outcome, notifier);
+    if (rule.takes_snapshot) {
+        if (TakeUndoSnapshot(doc)) {
+            doc.undo.modified = doc.modified;
+        } else {
+            RanOutOfMemory(outcome, notifier);
+        }
+    }
+    // An undo brings back the geometry of its snapshot, and with it whether
+    // that geometry was the file's (read before the undo releases it); with
+    // no snapshot it changes nothing. An edit that refused (a split at the
+    // parts limit, a cancelled dialog) still counts as a change: the normals
+    // were computed anew and the old snapshot is gone.
+    const bool modified_after = command != C::Undo ? true : doc.undo.present ? doc.undo.modified : doc.modified;
     Operate(doc, command, arguments, notifier, outcome);
+    if (rule.changes_model) doc.modified = modified_after;
     if (rule.recompute_normals && !RecomputeNormals(doc)) RanOutOfMemory(outcome, notifier);
     if (rule.deselect_after) DeselectAll(doc, notifier);
     if (rule.whole_model_after) doc.parts_selection = 0;

@@ -37,6 +37,7 @@ enum class Availability {
 struct EditCommandRule {
     EditCommand command;
     bool needs_model;        // does nothing while no model is loaded
+    bool changes_model;      // the model then differs from its file (undo: as its snapshot was)
     bool takes_snapshot;     // the undo snapshot first
     bool recompute_normals;  // after the operation, also when it refused
     bool deselect_after;

@@ -90,6 +90,9 @@ struct ModelImage {
 
 struct UndoSnapshot {
     bool present = false;
+    // The Document's modified flag when the snapshot was taken: an undo
+    // brings that state back, saved or not.
+    bool modified = false;
     int32_t parts_count = 0;
     int32_t total_vertex_count = 0;
     int32_t total_face_count = 0;
@@ -167,6 +170,9 @@ struct Document {
     int32_t origin_y;
     ImageRect pick;    // the pick rectangle the selection uses
     ContentRect band;  // the rubber band the view draws
+    // The model differs from the file it was last loaded from or saved to:
+    // an edit of the geometry sets it, a load or a save clears it.
+    bool modified;
 
     // Heap arrays: the seven vertex arrays hold N entries, faces F entries;
     // all are empty while no model is loaded.

@@ -31,6 +31,8 @@ std::string MessageText(MessageId id) {
         return "ファイルが途中で終わっています。\n読み込めなかったデータがあります。";
     case MessageId::FatalFault:
         return "内部エラーが発生しました。TORVEL を終了します。";
+    case MessageId::SaveChanges:
+        return "変更を保存しますか?";
     }
     return {};
 }
@@ -42,6 +44,7 @@ MessageIcon MessageIconOf(MessageId id) {
     case MessageId::FatalFault:
         return MessageIcon::Error;
     case MessageId::FileTruncated:
+    case MessageId::SaveChanges:
         return MessageIcon::Warning;
     default:
         return MessageIcon::None;

@@ -22,14 +22,20 @@ enum class MessageId {
     OutOfMemory,       // an operation could not get its working memory
     FileTruncated,     // a binary file ended early; what was read so far stands
     FatalFault,        // the program hit an internal fault and ends
+    SaveChanges,       // the editor asks before unsaved changes would go
 };
 
 enum class MessageIcon { None, Error, Warning };
+
+// The core only tells (OK); the editor's shell also asks the user to choose.
+enum class MessageButtons { Ok, YesNoCancel };
+enum class MessageAnswer { Ok, Yes, No, Cancel };
 
 struct UserMessage {
     MessageId id;
     std::string text;  // UTF-8, already formatted
     MessageIcon icon;
+    MessageButtons buttons = MessageButtons::Ok;
 };
 
 struct Notifier {

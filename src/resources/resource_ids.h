@@ -22,7 +22,7 @@
 #define IDR_MAIN_MENU         101  /* menu bar of the main window */
 #define IDB_EDIT_TOOLBAR      102  /* strip of three 32x32 images: selection mode, one-sided, parts split */
 #define IDB_ZOOM_TOOLBAR      103  /* one 32x32 image: zoom reset */
-#define IDR_ACCELERATORS      104  /* the six arrow-key accelerators and F1 */
+#define IDR_ACCELERATORS      104  /* the six arrow-key accelerators, F1 and Ctrl+S */
 #define IDI_APP               105  /* program icon (About box, Explorer) */
 
 /* Face split pattern images, 16x16: pattern i is bitmap IDB_PATTERN_FIRST + i. */
@@ -110,8 +110,9 @@
 #define IDM_EDIT_INVERT_SELECTION  40022  /* 選択反転 */
 #define IDM_HELP_CONTENTS          40023  /* ﾍﾙﾌﾟ */
 #define IDM_HELP_ABOUT             40024  /* ﾊﾞｰｼﾞｮﾝ情報 */
+#define IDM_FILE_SAVE              40025  /* 上書き保存, Ctrl+S */
 #define IDM_FIRST                  40001
-#define IDM_LAST                   40024
+#define IDM_LAST                   40025
 
 /* ---- Positions in the menu bar (GetSubMenu, EnableMenuItem by position) -- */
 
@@ -129,6 +130,11 @@
 inline constexpr wchar_t kMainWindowClass[] = L"TORVEL_CLASS";
 inline constexpr wchar_t kMainWindowTitle[] = L"TORVEL";
 inline constexpr wchar_t kViewWindowClass[] = L"TORVEL_CHILD_CLASS";
+
+/* Closes the main window as WM_CLOSE does but without asking about unsaved
+   changes, which are lost: only for remote-view, which drives the editor
+   from scripts that must never meet the question. WM_APP + 16. */
+inline constexpr unsigned kCloseWithoutAsking = 0x8000 + 16;
 
 /* The direction is the command's offset from IDM_DIRECTION_FRONT and also the
    item's position in the 方向 popup; pattern i has button and bitmap i. */

@@ -1,6 +1,7 @@
 #include "app_window.h"
 
 #include <commctrl.h>
+#include <dlgs.h>
 #include <shlobj.h>
 
 #include <cstring>
@@ -19,6 +20,22 @@ namespace {
 std::vector<std::string>& Recorded() {
     static std::vector<std::string> texts;
     return texts;
+}
+
+std::vector<std::string>& RecordedQuestions() {
+    static std::vector<std::string> texts;
+    return texts;
+}
+
+MessageAnswer answer = MessageAnswer::No;
+
+MessageAnswer Record(const UserMessage& m) {
+    if (m.buttons == MessageButtons::Ok) {
+        Recorded().push_back(m.text);
+        return MessageAnswer::Ok;
+    }
+    RecordedQuestions().push_back(m.text);
+    return answer;
 }
 
 // The argument vector handed to the shell lives until the next window.
@@ -53,7 +70,7 @@ void RegisterClassesOnce(HINSTANCE instance) {
 void OpenMainWindow(const std::vector<std::string>& command_line) {
     Shell& s = TheShell();
     s.instance = GetModuleHandleW(nullptr);
-    s.show_message = [](const UserMessage& m) { Recorded().push_back(m.text); };
+    s.show_message = Record;
     s.view_state = ViewState{};
     CommandLine& line = TheCommandLine();
     line.args.clear();
@@ -76,6 +93,7 @@ void OpenMainWindow(const std::vector<std::string>& command_line) {
 
 void CloseMainWindow() {
     Shell& s = TheShell();
+    answer = MessageAnswer::No;  // whatever the test left unsaved goes
     if (MainWindowOpen()) SendMessageW(s.main, WM_CLOSE, 0, 0);
     PumpMessages();
     s.main = s.status_bar = s.parts_list = s.rebar = s.edit_toolbar = s.zoom_toolbar = nullptr;
@@ -98,8 +116,17 @@ std::vector<std::string> MessageTexts() {
     return Recorded();
 }
 
+std::vector<std::string> Questions() {
+    return RecordedQuestions();
+}
+
 void ClearMessages() {
     Recorded().clear();
+    RecordedQuestions().clear();
+}
+
+void AnswerQuestions(MessageAnswer a) {
+    answer = a;
 }
 
 std::string Sample(const std::string& name) {
@@ -143,6 +170,61 @@ void DropFiles(const std::vector<std::string>& paths) {
 void Command(int id) {
     SendMessageW(TheShell().main, WM_COMMAND, MAKEWPARAM(id, 0), 0);
     PumpMessages();
+}
+
+namespace {
+
+FileDialogScript* active_script = nullptr;
+
+HWND NameField(HWND dialog) {
+    if (HWND combo = GetDlgItem(dialog, cmb13)) return combo;
+    return GetDlgItem(dialog, edt1);
+}
+
+// Runs from the dialog's own loop, once the dialog has filled its fields.
+void CALLBACK AnswerDialog(HWND dialog, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(dialog, timer);
+    FileDialogScript& script = *active_script;
+    HWND field = NameField(dialog);
+    wchar_t text[MAX_PATH] = {};
+    GetWindowTextW(field, text, MAX_PATH);
+    script.shown = text;
+    if (script.type.empty()) {
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        return;
+    }
+    SetWindowTextW(field, script.type.c_str());
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+}
+
+LRESULT CALLBACK OnActivate(int code, WPARAM wparam, LPARAM lparam) {
+    if (code == HCBT_ACTIVATE && active_script != nullptr && !active_script->opened) {
+        HWND window = reinterpret_cast<HWND>(wparam);
+        wchar_t name[16] = {};
+        GetClassNameW(window, name, 16);
+        if (lstrcmpW(name, L"#32770") == 0) {
+            active_script->opened = true;
+            SetTimer(window, 1, 200, AnswerDialog);
+        }
+    }
+    return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+void CALLBACK CancelForgottenDialog(HWND, UINT, UINT_PTR, DWORD) {
+    if (HWND dialog = FindWindowW(L"#32770", nullptr)) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+}  // namespace
+
+void RunWithDialog(int command, FileDialogScript& script, bool dialog_expected) {
+    active_script = &script;
+    HHOOK hook = SetWindowsHookExW(WH_CBT, OnActivate, nullptr, GetCurrentThreadId());
+    const UINT_PTR timer = SetTimer(nullptr, 0, 15000, CancelForgottenDialog);
+    Command(command);
+    KillTimer(nullptr, timer);
+    UnhookWindowsHookEx(hook);
+    active_script = nullptr;
+    EXPECT_EQ(script.opened, dialog_expected) << (dialog_expected ? "no dialog" : "a dialog opened");
 }
 
 HMENU HighlightPopup(int position) {
@@ -266,6 +348,7 @@ void ReopenMainWindow(const std::vector<std::string>& command_line) {
 
 void MainWindowTest::SetUp() {
     ClearMessages();
+    answer = MessageAnswer::No;
     if (!MainWindowOpen()) OpenMainWindow();
 }
 

@@ -31,7 +31,13 @@ void PumpMessages();
 
 // Texts of the messages shown since the last ClearMessages, in order (UTF-8).
 std::vector<std::string> MessageTexts();
+// Texts of the questions asked since then (「変更を保存しますか?」), apart
+// from the messages: a test that leaves an edit behind makes the next load
+// ask, and the default answer lets the model go.
+std::vector<std::string> Questions();
 void ClearMessages();
+// The answer every question gets until the next test starts (then No).
+void AnswerQuestions(MessageAnswer answer);
 
 std::string Sample(const std::string& name);
 
@@ -42,6 +48,18 @@ void DropFiles(const std::vector<std::string>& paths);  // WM_DROPFILES from the
 
 // A menu command or accelerator, as WM_COMMAND.
 void Command(int id);
+
+// The Open and Save As dialogs, answered when they become active: `type`
+// is typed into the name field and OK pressed; an empty `type` cancels.
+struct FileDialogScript {
+    std::wstring type;
+    std::wstring shown;  // what the name field offered
+    bool opened = false;
+};
+// Runs the command with the script answering its dialog; a dialog the
+// script does not close is cancelled after 15 s, so a test fails instead of
+// hanging.
+void RunWithDialog(int command, FileDialogScript& script, bool dialog_expected = true);
 // Highlights the popup at `position` of the menu bar and returns it.
 HMENU HighlightPopup(int position);
 bool Greyed(HMENU menu, UINT item, UINT by = MF_BYCOMMAND);

@@ -113,6 +113,7 @@ TEST(FatalFaultChild, FaultsAsTheParentAsks) {
     TheShell().show_message = [fault_while_reporting](const UserMessage& m) {
         Record(std::string(IconName(m.icon)) + " " + m.text);
         if (fault_while_reporting) *no_target = 2;
+        return MessageAnswer::Ok;
     };
     WNDCLASSW wc{};
     wc.lpfnWndProc = ChildWindowProc;

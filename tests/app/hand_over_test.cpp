@@ -123,5 +123,52 @@ TEST(SecondInstance, HandsItsFileToTheRunningEditorAndEnds) {
     EXPECT_EQ(FindEditorWindow(), nullptr);
 }
 
+// The question box of the editor's process, owned by its window.
+HWND WaitForQuestionOf(HWND editor_window) {
+    for (int k = 0; k < 600; ++k) {
+        HWND box = nullptr;
+        while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr) {
+            if (GetWindow(box, GW_OWNER) == editor_window && IsWindowVisible(box)) return box;
+        }
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+// With unsaved changes the running editor asks before it opens the handed
+// file, but only after the second instance has been answered: that one
+// must end at once, not wait for the user.
+TEST(SecondInstance, EndsAtOnceWhileTheEditorAsksAboutUnsavedChanges) {
+    CloseMainWindow();
+    ASSERT_EQ(FindEditorWindow(), nullptr) << "an editor window is open already";
+    torvel::test::TempFolder folder;
+    const std::string model = folder.Path("edited.ykt");
+    torvel::test::WriteBytes(model, torvel::test::ReadBytes(torvel::test::SamplePath("two-parts.ykt")));
+
+    Editor first(L" \"" + Wide(model) + L"\"");
+    ASSERT_TRUE(first.started());
+    HWND window = WaitForWindowOf(first);
+    ASSERT_NE(window, nullptr);
+    for (int k = 0; k < 600 && PartsLineCount(window) != 3; ++k) Sleep(50);
+    ASSERT_EQ(PartsLine(window, 1), L"plate");
+    for (int command : {IDM_EDIT_SELECT_ALL, IDM_EDIT_ALIGN_X}) {
+        SendMessageW(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    }
+
+    Editor second(L" \"" + Wide(torvel::test::SamplePath("robot.ykt")) + L"\"");
+    ASSERT_TRUE(second.started());
+    EXPECT_EQ(second.WaitForExit(30000), 0u) << "the second instance waited for the answer";
+    HWND question = WaitForQuestionOf(window);
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(PartsLine(window, 1), L"plate");  // nothing opened before the answer
+    PostMessageW(question, WM_COMMAND, IDNO, 0);
+    for (int k = 0; k < 600 && PartsLine(window, 1) != L"body"; ++k) Sleep(50);
+    EXPECT_EQ(PartsLine(window, 1), L"body");
+    EXPECT_EQ(torvel::test::ReadBytes(model), torvel::test::ReadBytes(torvel::test::SamplePath("two-parts.ykt")));
+
+    PostMessageW(window, WM_CLOSE, 0, 0);  // nothing unsaved: no question
+    EXPECT_EQ(first.WaitForExit(30000), 0u);
+}
+
 }  // namespace
 }  // namespace torvel::app::test

@@ -152,14 +152,16 @@ TEST_F(MainWindowTest, ABinaryFileCutShortLoadsWhatItHoldsAndWarns) {
     EXPECT_FALSE(Greyed(shell().menu, MENU_POS_EDIT, MF_BYPOSITION));
 }
 
-// 終了 behaves as the close box: no question about the unsaved edit, the
-// model is dropped, the window goes and the message loop is told to end.
+// 終了 behaves as the close box: once the question about the unsaved edit
+// is answered いいえ, the model is dropped, the window goes and the message
+// loop is told to end.
 TEST_F(MainWindowTest, TheExitCommandClosesAtOnceAndEndsTheLoop) {
     HandOver(Sample("two-parts.ykt"));
     Command(IDM_EDIT_SELECT_ALL);
     Command(IDM_EDIT_WEIGHTS_TO_ONE);
     HWND window = shell().main;
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDM_FILE_EXIT, 0), 0);
+    EXPECT_EQ(Questions(), std::vector<std::string>{"変更を保存しますか?"});
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(doc().parts_count, 0);
     EXPECT_EQ(doc().total_vertex_count, 0);

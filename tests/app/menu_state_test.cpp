@@ -55,6 +55,7 @@ TEST_F(MainWindowTest, ANewWindowHasNoModelSaveIsGreyedAndEditAndDirectionAreUna
     EXPECT_EQ(WindowText(shell().zoom_edit), L"");
     HMENU file = HighlightPopup(MENU_POS_FILE);
     EXPECT_FALSE(Greyed(file, IDM_FILE_OPEN));
+    EXPECT_TRUE(Greyed(file, IDM_FILE_SAVE));
     EXPECT_TRUE(Greyed(file, IDM_FILE_SAVE_AS));
     EXPECT_FALSE(Greyed(file, IDM_FILE_EXIT));
     EXPECT_TRUE(Greyed(shell().menu, MENU_POS_EDIT, MF_BYPOSITION));
@@ -69,6 +70,7 @@ TEST_F(MainWindowTest, ANewWindowHasNoModelSaveIsGreyedAndEditAndDirectionAreUna
     HACCEL table = LoadAcceleratorsW(shell().instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
     EXPECT_TRUE(PressKey(table, VK_UP, false));
     EXPECT_TRUE(PressKey(table, VK_DOWN, true));
+    PressKey(table, 'S', true);  // 上書き保存 without a model: no dialog, no message
     DestroyAcceleratorTable(table);
     SendMessageW(shell().view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
     SendMessageW(shell().view, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
@@ -80,6 +82,7 @@ TEST_F(MainWindowTest, ANewWindowHasNoModelSaveIsGreyedAndEditAndDirectionAreUna
 
 TEST_F(MainWindowTest, AfterALoadEditItemsWaitForASelectionAndUndoForAnEdit) {
     HandOver(Sample("two-parts.ykt"));
+    EXPECT_FALSE(Greyed(HighlightPopup(MENU_POS_FILE), IDM_FILE_SAVE));
     EXPECT_FALSE(Greyed(HighlightPopup(MENU_POS_FILE), IDM_FILE_SAVE_AS));
 
     HMENU edit = HighlightPopup(MENU_POS_EDIT);
@@ -145,7 +148,7 @@ TEST_F(MainWindowTest, DirectionCommandsTurnTheViewAndMoveTheRadioMark) {
 TEST_F(MainWindowTest, ArrowKeysTurnTheModelAndCtrlShowsTopAndBottom) {
     HACCEL table = LoadAcceleratorsW(shell().instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
     ASSERT_NE(table, nullptr);
-    EXPECT_EQ(CopyAcceleratorTableW(table, nullptr, 0), 7);  // the arrows and F1
+    EXPECT_EQ(CopyAcceleratorTableW(table, nullptr, 0), 8);  // the arrows, F1 and Ctrl+S
     HandOver(Sample("robot.ykt"));
 
     struct Key {

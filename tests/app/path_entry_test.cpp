@@ -3,7 +3,6 @@
 // Open and Save As dialogs, answered by a script as a user would type.
 
 #include <windows.h>
-#include <dlgs.h>
 
 #include <filesystem>
 #include <string>
@@ -45,67 +44,6 @@ void ExpectLoaded(const std::string& path) {
     EXPECT_EQ(Utf8Text(TheShell().doc->file_name), path);
     EXPECT_EQ(MessageTexts(), std::vector<std::string>{});
     ClearMessages();
-}
-
-// --- The file dialogs, answered when they become active ---
-
-struct FileDialogScript {
-    std::wstring type;    // typed into the name field, then OK; empty: cancel
-    std::wstring shown;   // what the name field offered
-    bool opened = false;
-};
-
-FileDialogScript* active_script = nullptr;
-
-HWND NameField(HWND dialog) {
-    if (HWND combo = GetDlgItem(dialog, cmb13)) return combo;
-    return GetDlgItem(dialog, edt1);
-}
-
-// Runs from the dialog's own loop, once the dialog has filled its fields.
-void CALLBACK AnswerDialog(HWND dialog, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(dialog, timer);
-    FileDialogScript& script = *active_script;
-    HWND field = NameField(dialog);
-    wchar_t text[MAX_PATH] = {};
-    GetWindowTextW(field, text, MAX_PATH);
-    script.shown = text;
-    if (script.type.empty()) {
-        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-        return;
-    }
-    SetWindowTextW(field, script.type.c_str());
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-}
-
-LRESULT CALLBACK OnActivate(int code, WPARAM wparam, LPARAM lparam) {
-    if (code == HCBT_ACTIVATE && active_script != nullptr && !active_script->opened) {
-        HWND window = reinterpret_cast<HWND>(wparam);
-        wchar_t name[16] = {};
-        GetClassNameW(window, name, 16);
-        if (lstrcmpW(name, L"#32770") == 0) {
-            active_script->opened = true;
-            SetTimer(window, 1, 200, AnswerDialog);
-        }
-    }
-    return CallNextHookEx(nullptr, code, wparam, lparam);
-}
-
-// A dialog the script did not close is cancelled, so the test fails
-// instead of hanging.
-void CALLBACK CancelForgottenDialog(HWND, UINT, UINT_PTR, DWORD) {
-    if (HWND dialog = FindWindowW(L"#32770", nullptr)) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-}
-
-void RunWithDialog(int command, FileDialogScript& script) {
-    active_script = &script;
-    HHOOK hook = SetWindowsHookExW(WH_CBT, OnActivate, nullptr, GetCurrentThreadId());
-    const UINT_PTR timer = SetTimer(nullptr, 0, 15000, CancelForgottenDialog);
-    Command(command);
-    KillTimer(nullptr, timer);
-    UnhookWindowsHookEx(hook);
-    active_script = nullptr;
-    EXPECT_TRUE(script.opened) << "no dialog";
 }
 
 // --- The tests ---

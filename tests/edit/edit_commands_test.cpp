@@ -21,13 +21,16 @@ TEST(EditCommands, EachCommandDoesWhatItsRuleSays) {
         bool normals;
         bool deselected;
         bool whole_model;
+        bool modified;
     } cases[] = {
-        {EditCommand::SplitParts, true, true, false, false, false},
-        {EditCommand::SplitFaces, false, true, true, false, false},
-        {EditCommand::AlignY, true, true, false, false, false},
-        {EditCommand::WeightsToOne, true, true, false, true, false},
-        {EditCommand::Undo, true, false, false, false, true},
-        {EditCommand::SelectAll, true, false, false, false, false},
+        {EditCommand::SplitParts, true, true, false, false, false, true},
+        {EditCommand::SplitFaces, false, true, true, false, false, true},
+        {EditCommand::AlignY, true, true, false, false, false, true},
+        {EditCommand::WeightsToOne, true, true, false, true, false, true},
+        {EditCommand::Undo, true, false, false, false, true, false},  // nothing to undo
+        {EditCommand::SelectAll, true, false, false, false, false, false},
+        {EditCommand::InvertSelection, true, false, false, false, false, false},
+        {EditCommand::ToggleOneSided, true, false, false, false, false, false},
     };
     for (const auto& c : cases) {
         auto doc = test::MakeCube();
@@ -46,6 +49,26 @@ TEST(EditCommands, EachCommandDoesWhatItsRuleSays) {
         EXPECT_EQ(doc->normals[0].x != 5.0f, c.normals);
         EXPECT_EQ(doc->selection_empty != 0, c.deselected);
         EXPECT_EQ(doc->parts_selection == 0, c.whole_model);
+        EXPECT_EQ(doc->modified, c.modified);
+    }
+}
+
+// An undo returns to whether its snapshot's geometry was the file's: back
+// to unmodified after one edit of a saved model, still modified after two.
+TEST(EditCommands, UndoBringsBackTheModifiedFlagOfItsSnapshot) {
+    const struct {
+        int edits;
+        bool after_undo;
+    } cases[] = {{1, false}, {2, true}};
+    for (const auto& c : cases) {
+        auto doc = test::MakeCube();
+        RunEditCommand(*doc, EditCommand::SelectAll, {}, Notifier{});
+        for (int k = 0; k < c.edits; ++k) RunEditCommand(*doc, EditCommand::AlignX, {}, Notifier{});
+        EXPECT_TRUE(doc->modified);
+        RunEditCommand(*doc, EditCommand::Undo, {}, Notifier{});
+        EXPECT_EQ(doc->modified, c.after_undo) << c.edits << " edits";
+        RunEditCommand(*doc, EditCommand::Undo, {}, Notifier{});  // nothing left to undo
+        EXPECT_EQ(doc->modified, c.after_undo) << c.edits << " edits";
     }
 }
 
