@@ -1,5 +1,6 @@
 # shellcheck shell=sh
-# Shell functions shared by scripts/screenshot and scripts/tour: build the
+# Shell functions shared by the scripts that drive the editor
+# (scripts/screenshot, tour, time-editor and test-release): build the
 # Windows program and the remote-view helper, run torvel.exe under Wine on a
 # private X server (Xvfb), talk to it through the helper, capture its window.
 #

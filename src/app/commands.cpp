@@ -35,18 +35,9 @@ constexpr struct {
     int id;
     EditCommand command;
 } kEditCommands[] = {
-    {IDM_EDIT_UNDO, EditCommand::Undo},
-    {IDM_EDIT_SPLIT_PARTS, EditCommand::SplitParts},
-    {IDM_EDIT_SPLIT_FACES, EditCommand::SplitFaces},
-    {IDM_EDIT_ALIGN_X, EditCommand::AlignX},
-    {IDM_EDIT_ALIGN_Y, EditCommand::AlignY},
-    {IDM_EDIT_ALIGN_Z, EditCommand::AlignZ},
-    {IDM_EDIT_WEIGHTS_TO_ONE, EditCommand::WeightsToOne},
-    {IDM_EDIT_SELECT_ALL, EditCommand::SelectAll},
-    {IDM_EDIT_DESELECT_ALL, EditCommand::DeselectAll},
-    {IDM_EDIT_INVERT_SELECTION, EditCommand::InvertSelection},
-    {IDM_EDIT_DESELECT_MODE, EditCommand::ToggleDeselectMode},
-    {IDM_EDIT_ONE_SIDED, EditCommand::ToggleOneSided},
+#define TORVEL_MENU_COMMAND(name, menu, ...) {menu, EditCommand::name},
+    TORVEL_EDIT_COMMANDS(TORVEL_MENU_COMMAND)
+#undef TORVEL_MENU_COMMAND
 };
 
 // Runs a core command by its rule, then shows what its rule says follows:

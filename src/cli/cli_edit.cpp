@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/cli.h"
@@ -52,16 +53,19 @@ enum class OpKind {
     Size,
     Direction,
     Parts,
-    SelectAll,
-    DeselectAll,
-    Invert,
     DeselectMode,
     Pick,
-    SplitParts,
-    SplitFaces,
-    Align,
-    WeightsOne,
-    Undo,
+    Command,  // one of the editor's commands: a, with the face split's patterns in b and c
+};
+
+// The commands the tool runs by an option of their own, from the command list.
+constexpr struct {
+    const char* option;
+    EditCommand command;
+} kCommandOptions[] = {
+#define TORVEL_TOOL_COMMAND(name, menu, option, ...) {option, EditCommand::name},
+    TORVEL_EDIT_COMMANDS(TORVEL_TOOL_COMMAND)
+#undef TORVEL_TOOL_COMMAND
 };
 
 // One operation and its values (their meaning depends on the kind).
@@ -94,18 +98,22 @@ bool ParseList(const std::string& text, int count, int* out) {
 ParseResult Parse(const std::vector<std::string>& args, Options& o) {
     // An option that adds an operation; `read` fills in its values and
     // refuses a value it cannot take.
-    const auto op = [&o](const char* name, OpKind kind, const char* refusal = "",
+    const auto op = [&o](const char* name, Op start, const char* refusal = "",
                          std::function<bool(const std::string&, Op&)> read = nullptr) {
         return Option{name, read ? OptionValue::Next : OptionValue::None,
-                      [&o, kind, read](const std::string& v) {
-                          Op added{kind};
+                      [&o, start, read](const std::string& v) {
+                          Op added = start;
                           if (read && !read(v, added)) return false;
                           o.ops.push_back(added);
                           return true;
                       },
                       refusal};
     };
-    const std::vector<Option> options = {
+    const auto command = [&op](const char* name, EditCommand c, const char* refusal = "",
+                               std::function<bool(const std::string&, Op&)> read = nullptr) {
+        return op(name, {OpKind::Command, static_cast<int>(c)}, refusal, std::move(read));
+    };
+    std::vector<Option> options = {
         {"--to", OptionValue::NextOrJoined,
          [&o](const std::string& v) {
              if (v != "text" && v != "binary") return false;
@@ -113,27 +121,24 @@ ParseResult Parse(const std::vector<std::string>& args, Options& o) {
              return true;
          },
          "--to には text か binary を指定してください"},
-        op("--size", OpKind::Size, kSizeRefusal,
+        op("--size", {OpKind::Size}, kSizeRefusal,
            [](const std::string& v, Op& added) { return ParseSize(v, added.a, added.b); }),
-        op("--direction", OpKind::Direction, kDirectionRefusal,
+        op("--direction", {OpKind::Direction}, kDirectionRefusal,
            [](const std::string& v, Op& added) {
                ViewDirection direction{};
                if (!ParseDirection(v, direction)) return false;
                added.a = static_cast<int>(direction);
                return true;
            }),
-        op("--parts", OpKind::Parts, kPartsRefusal,
+        op("--parts", {OpKind::Parts}, kPartsRefusal,
            [](const std::string& v, Op& added) { return ParseInt(v, added.a); }),
-        op("--select-all", OpKind::SelectAll),
-        op("--deselect-all", OpKind::DeselectAll),
-        op("--invert", OpKind::Invert),
-        op("--deselect-mode", OpKind::DeselectMode, "--deselect-mode には on か off を指定してください",
+        op("--deselect-mode", {OpKind::DeselectMode}, "--deselect-mode には on か off を指定してください",
            [](const std::string& v, Op& added) {
                if (v != "on" && v != "off") return false;
                added.a = v == "on" ? 1 : 0;
                return true;
            }),
-        op("--pick", OpKind::Pick, "--pick は 左,上,右,下 (左 <= 右、上 <= 下) のピクセルで指定してください",
+        op("--pick", {OpKind::Pick}, "--pick は 左,上,右,下 (左 <= 右、上 <= 下) のピクセルで指定してください",
            [](const std::string& v, Op& added) {
                int r[4] = {};
                if (!ParseList(v, 4, r) || r[0] > r[2] || r[1] > r[3]) return false;
@@ -143,27 +148,27 @@ ParseResult Parse(const std::vector<std::string>& args, Options& o) {
                added.d = r[3];
                return true;
            }),
-        op("--split-parts", OpKind::SplitParts),
-        op("--split-faces", OpKind::SplitFaces, "--split-faces は 四角形,三角形 (0 から 2 と 3 から 12) で指定してください",
+        command("--split-faces", EditCommand::SplitFaces, "--split-faces は 四角形,三角形 (0 から 2 と 3 から 12) で指定してください",
            [](const std::string& v, Op& added) {
                int p[2] = {};
                if (!ParseList(v, 2, p) || p[0] < kFirstQuadPattern || p[0] > kLastQuadPattern ||
                    p[1] < kFirstTrianglePattern || p[1] > kLastTrianglePattern) {
                    return false;
                }
-               added.a = p[0];
-               added.b = p[1];
+               added.b = p[0];
+               added.c = p[1];
                return true;
            }),
-        op("--align", OpKind::Align, "--align には x, y, z のどれかを指定してください",
-           [](const std::string& v, Op& added) {
-               if (v.size() != 1 || v[0] < 'x' || v[0] > 'z') return false;
-               added.a = v[0] - 'x';
-               return true;
-           }),
-        op("--weights-one", OpKind::WeightsOne),
-        op("--undo", OpKind::Undo),
+        command("--align", EditCommand::AlignX, "--align には x, y, z のどれかを指定してください",
+                [](const std::string& v, Op& added) {
+                    if (v.size() != 1 || v[0] < 'x' || v[0] > 'z') return false;
+                    added.a += v[0] - 'x';  // AlignX, AlignY, AlignZ
+                    return true;
+                }),
     };
+    for (const auto& c : kCommandOptions) {
+        if (c.option != nullptr) options.push_back(command(c.option, c.command));
+    }
     std::vector<std::string> paths;
     const ParseResult parsed = ParseOptions(args, options, [&](const std::string& a) {
         paths.push_back(a);
@@ -197,37 +202,17 @@ int OutOfMemory(const Notifier& notifier) {
     return kFailed;
 }
 
-// The editor's command an operation runs, when it is one of them.
-bool CoreCommandOf(const Op& op, EditCommand& command, EditArguments& arguments) {
-    switch (op.kind) {
-    case OpKind::SelectAll: command = EditCommand::SelectAll; return true;
-    case OpKind::DeselectAll: command = EditCommand::DeselectAll; return true;
-    case OpKind::Invert: command = EditCommand::InvertSelection; return true;
-    case OpKind::SplitParts: command = EditCommand::SplitParts; return true;
-    case OpKind::SplitFaces:
-        command = EditCommand::SplitFaces;
-        arguments.quad_pattern = op.a;
-        arguments.triangle_pattern = op.b;
-        return true;
-    case OpKind::Align:
-        command = static_cast<EditCommand>(static_cast<int>(EditCommand::AlignX) + op.a);
-        return true;
-    case OpKind::WeightsOne: command = EditCommand::WeightsToOne; return true;
-    case OpKind::Undo: command = EditCommand::Undo; return true;
-    default: return false;
-    }
-}
-
 // Runs the operations in order. Returns kOk, or the status to stop with.
 int RunOps(Document& doc, const std::vector<Op>& ops, const Notifier& notifier, std::ostream& err) {
     ViewSettings settings;
     for (const Op& op : ops) {
-        EditCommand command{};
-        EditArguments arguments;
-        if (CoreCommandOf(op, command, arguments)) {
+        if (op.kind == OpKind::Command) {
+            EditArguments arguments;
+            arguments.quad_pattern = op.b;
+            arguments.triangle_pattern = op.c;
             // The same rules as in the editor; a step without memory ends
             // the run, and nothing is written.
-            if (RunEditCommand(doc, command, arguments, notifier).out_of_memory) return kFailed;
+            if (RunEditCommand(doc, static_cast<EditCommand>(op.a), arguments, notifier).out_of_memory) return kFailed;
             continue;
         }
         switch (op.kind) {

@@ -9,60 +9,62 @@ namespace {
 using A = Availability;
 using C = EditCommand;
 
-//                             model  change snap   normals deselect whole  redraw availability
-constexpr EditCommandRule kRules[] = {
-    {C::SplitParts,            true,  true,  true,  false,  false,   false, true,  A::WithSelection},
-    {C::SplitFaces,            true,  true,  true,  true,   false,   false, true,  A::WithSelection},
-    {C::AlignX,                true,  true,  true,  false,  false,   false, true,  A::WithSelection},
-    {C::AlignY,                true,  true,  true,  false,  false,   false, true,  A::WithSelection},
-    {C::AlignZ,                true,  true,  true,  false,  false,   false, true,  A::WithSelection},
-    {C::WeightsToOne,          true,  true,  true,  false,  true,    false, true,  A::WithSelection},
-    {C::Undo,                  true,  true,  false, false,  false,   true,  true,  A::WithUndo},
-    {C::SelectAll,             true,  false, false, false,  false,   false, true,  A::Always},
-    {C::DeselectAll,           true,  false, false, false,  false,   false, true,  A::Always},
-    {C::InvertSelection,       true,  false, false, false,  false,   false, true,  A::Always},
-    {C::ToggleDeselectMode,    false, false, false, false,  false,   false, false, A::Always},
-    {C::ToggleOneSided,        false, false, false, false,  false,   false, true,  A::Always},
+// What each command does between the rule's first and following steps.
+using Operation = void (*)(Document&, const EditArguments&, const Notifier&, EditOutcome&);
+
+void RunSplitParts(Document& doc, const EditArguments&, const Notifier& notifier, EditOutcome&) {
+    SplitParts(doc, notifier);
+}
+void RunSplitFaces(Document& doc, const EditArguments& arguments, const Notifier& notifier, EditOutcome&) {
+    if (arguments.confirmed) SplitFaces(doc, arguments.quad_pattern, arguments.triangle_pattern, notifier);
+}
+void RunAlignX(Document& doc, const EditArguments&, const Notifier&, EditOutcome&) {
+    AlignSelected(doc, 0);
+}
+void RunAlignY(Document& doc, const EditArguments&, const Notifier&, EditOutcome&) {
+    AlignSelected(doc, 1);
+}
+void RunAlignZ(Document& doc, const EditArguments&, const Notifier&, EditOutcome&) {
+    AlignSelected(doc, 2);
+}
+void RunWeightsToOne(Document& doc, const EditArguments&, const Notifier&, EditOutcome&) {
+    SetSelectedWeights(doc);
+}
+void RunUndo(Document& doc, const EditArguments&, const Notifier& notifier, EditOutcome&) {
+    RestoreUndoSnapshot(doc, notifier);
+    SetPartsSplitEnabled(notifier, !doc.selection_empty);
+}
+void RunSelectAll(Document& doc, const EditArguments&, const Notifier& notifier, EditOutcome&) {
+    SelectAll(doc, notifier);
+}
+void RunDeselectAll(Document& doc, const EditArguments&, const Notifier& notifier, EditOutcome&) {
+    DeselectAll(doc, notifier);
+}
+void RunInvertSelection(Document& doc, const EditArguments&, const Notifier& notifier, EditOutcome&) {
+    InvertSelection(doc, notifier);
+}
+void RunToggleDeselectMode(Document& doc, const EditArguments&, const Notifier&, EditOutcome& outcome) {
+    outcome.toggle_state = ToggleDeselectMode(doc);
+}
+void RunToggleOneSided(Document& doc, const EditArguments&, const Notifier&, EditOutcome& outcome) {
+    outcome.toggle_state = ToggleOneSided(doc);
+}
+
+struct CommandRow {
+    EditCommandRule rule;
+    Operation operate;
 };
 
-// The operation between the rule's first and following steps.
-void Operate(Document& doc, EditCommand command, const EditArguments& arguments, const Notifier& notifier,
-             EditOutcome& outcome) {
-    switch (command) {
-    case C::SplitParts:
-        SplitParts(doc, notifier);
-        break;
-    case C::SplitFaces:
-        if (arguments.confirmed) SplitFaces(doc, arguments.quad_pattern, arguments.triangle_pattern, notifier);
-        break;
-    case C::AlignX:
-    case C::AlignY:
-    case C::AlignZ:
-        AlignSelected(doc, static_cast<int>(command) - static_cast<int>(C::AlignX));
-        break;
-    case C::WeightsToOne:
-        SetSelectedWeights(doc);
-        break;
-    case C::Undo:
-        RestoreUndoSnapshot(doc, notifier);
-        SetPartsSplitEnabled(notifier, !doc.selection_empty);
-        break;
-    case C::SelectAll:
-        SelectAll(doc, notifier);
-        break;
-    case C::DeselectAll:
-        DeselectAll(doc, notifier);
-        break;
-    case C::InvertSelection:
-        InvertSelection(doc, notifier);
-        break;
-    case C::ToggleDeselectMode:
-        outcome.toggle_state = ToggleDeselectMode(doc);
-        break;
-    case C::ToggleOneSided:
-        outcome.toggle_state = ToggleOneSided(doc);
-        break;
-    }
+constexpr CommandRow kRows[] = {
+#define TORVEL_EDIT_COMMAND_ROW(name, menu, option, model, change, snap, normals, deselect, whole, redraw, availability) \
+    {{C::name, model, change, snap, normals, deselect, whole, redraw, A::availability}, Run##name},
+    TORVEL_EDIT_COMMANDS(TORVEL_EDIT_COMMAND_ROW)
+#undef TORVEL_EDIT_COMMAND_ROW
+};
+
+const CommandRow& RowOf(EditCommand command) {
+    // The rows are in the enum's order, as both come from the one list.
+    return kRows[static_cast<size_t>(command)];
 }
 
 void RanOutOfMemory(EditOutcome& outcome, const Notifier& notifier) {
@@ -73,10 +75,7 @@ void RanOutOfMemory(EditOutcome& outcome, const Notifier& notifier) {
 }  // namespace
 
 const EditCommandRule& RuleOf(EditCommand command) {
-    for (const EditCommandRule& rule : kRules) {
-        if (rule.command == command) return rule;
-    }
-    return kRules[0];
+    return RowOf(command).rule;
 }
 
 bool IsAvailable(const Document& doc, EditCommand command) {
@@ -112,7 +111,7 @@ EditOutcome RunEditCommand(Document& doc, EditCommand command, const EditArgumen
     // parts limit, a cancelled dialog) still counts as a change: the normals
     // were computed anew and the old snapshot is gone.
     const bool modified_after = command != C::Undo ? true : doc.undo.present ? doc.undo.modified : doc.modified;
-    Operate(doc, command, arguments, notifier, outcome);
+    RowOf(command).operate(doc, arguments, notifier, outcome);
     if (rule.changes_model) doc.modified = modified_after;
     if (rule.recompute_normals && !RecomputeNormals(doc)) RanOutOfMemory(outcome, notifier);
     if (rule.deselect_after) DeselectAll(doc, notifier);

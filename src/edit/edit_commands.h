@@ -12,19 +12,36 @@
 
 namespace torvel {
 
+// Every command, one row each, from which the enum, the rules, the editor's
+// menu mapping and the tool's options are all made. The columns:
+//   name      the EditCommand, and Run<name> in edit_commands.cpp does it
+//   menu      its menu id in resources/resource_ids.h (read by the shell only)
+//   option    the `torvel-cli edit` option that runs it as it is, or nullptr
+//             when the tool gives it values or has no option for it
+//   then the rule (EditCommandRule below): needs model, changes model, undo
+//   snapshot first, normals after, deselect after, whole model after,
+//   redraws, availability.
+// A new command is one row here, its Run function, and its menu item.
+//
+//  name                menu                       option            model  change snap   normals deselect whole  redraw availability
+#define TORVEL_EDIT_COMMANDS(X)                                                                                                                  \
+    X(SplitParts,         IDM_EDIT_SPLIT_PARTS,      "--split-parts",  true,  true,  true,  false,  false,   false, true,  WithSelection) \
+    X(SplitFaces,         IDM_EDIT_SPLIT_FACES,      nullptr,          true,  true,  true,  true,   false,   false, true,  WithSelection) \
+    X(AlignX,             IDM_EDIT_ALIGN_X,          nullptr,          true,  true,  true,  false,  false,   false, true,  WithSelection) \
+    X(AlignY,             IDM_EDIT_ALIGN_Y,          nullptr,          true,  true,  true,  false,  false,   false, true,  WithSelection) \
+    X(AlignZ,             IDM_EDIT_ALIGN_Z,          nullptr,          true,  true,  true,  false,  false,   false, true,  WithSelection) \
+    X(WeightsToOne,       IDM_EDIT_WEIGHTS_TO_ONE,   "--weights-one",  true,  true,  true,  false,  true,    false, true,  WithSelection) \
+    X(Undo,               IDM_EDIT_UNDO,             "--undo",         true,  true,  false, false,  false,   true,  true,  WithUndo)      \
+    X(SelectAll,          IDM_EDIT_SELECT_ALL,       "--select-all",   true,  false, false, false,  false,   false, true,  Always)        \
+    X(DeselectAll,        IDM_EDIT_DESELECT_ALL,     "--deselect-all", true,  false, false, false,  false,   false, true,  Always)        \
+    X(InvertSelection,    IDM_EDIT_INVERT_SELECTION, "--invert",       true,  false, false, false,  false,   false, true,  Always)        \
+    X(ToggleDeselectMode, IDM_EDIT_DESELECT_MODE,    nullptr,          false, false, false, false,  false,   false, false, Always)        \
+    X(ToggleOneSided,     IDM_EDIT_ONE_SIDED,        nullptr,          false, false, false, false,  false,   false, true,  Always)
+
 enum class EditCommand {
-    SplitParts,
-    SplitFaces,
-    AlignX,
-    AlignY,
-    AlignZ,
-    WeightsToOne,
-    Undo,
-    SelectAll,
-    DeselectAll,
-    InvertSelection,
-    ToggleDeselectMode,
-    ToggleOneSided,
+#define TORVEL_EDIT_COMMAND_NAME(name, ...) name,
+    TORVEL_EDIT_COMMANDS(TORVEL_EDIT_COMMAND_NAME)
+#undef TORVEL_EDIT_COMMAND_NAME
 };
 
 // When a command may be chosen (the menu greys it otherwise).

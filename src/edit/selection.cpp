@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "edit/edit_ops.h"
-#include "view/view_state.h"
+#include "model/image_projection.h"
 
 namespace torvel {
 

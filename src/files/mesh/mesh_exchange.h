@@ -1,7 +1,7 @@
-// What the STL and PLY readers and writers share: the start and the finish
-// of a model read from a mesh file, the normal of a triangle, the walk over
-// a model's faces as triangles, and the notes on what a mesh file cannot
-// carry.
+// What the mesh formats' readers and writers (OBJ, glTF, STL, PLY) share:
+// the start and the finish of a model read from a mesh file, the checks
+// before one is written, the normal of a facet, the walk over a model's
+// faces as triangles, and the notes on what a mesh file cannot carry.
 #pragma once
 
 #include <cstdint>
