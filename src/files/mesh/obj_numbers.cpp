@@ -1,5 +1,7 @@
 #include "files/mesh/obj_numbers.h"
 
+#include <limits>
+
 #include <fast_float/fast_float.h>
 
 #include "files/mesh/mesh_exchange.h"
@@ -21,6 +23,24 @@ std::string NumberFaultText(NumberFault fault, const ScanCursor& c) {
     case NumberFault::BeyondFloat: return word + " は float の範囲を超えています";
     default: return word + " は数ではありません";
     }
+}
+
+bool ParseLongReal(const char* digits, const char* end, bool negative, float& out) {
+    if (digits == end || *digits == '+' || *digits == '-') return false;  // a second sign
+    float value = 0.0f;
+    const auto result = fast_float::from_chars(digits, end, value);
+    if (result.ptr != end || (result.ec != std::errc{} && result.ec != std::errc::result_out_of_range)) {
+        return false;
+    }
+    if (result.ec == std::errc::result_out_of_range) {
+        // Older fast_float versions report range errors without the value:
+        // beyond float is infinite, below it zero.
+        bool tiny = false;
+        for (const char* q = digits; q < end; ++q) tiny = tiny || *q == '-';
+        value = tiny ? 0.0f : std::numeric_limits<float>::infinity();
+    }
+    out = negative ? -value : value;
+    return true;
 }
 
 double RealWordAsDouble(std::string_view word) {

@@ -18,6 +18,10 @@ namespace torvel {
 
 enum class NumberFault { None, Missing, NotANumber, NotFinite, Hexadecimal, BeyondFloat };
 
+// [digits, end) whole as a float, rounded once, negated when negative; false
+// when any of it is not part of the number.
+bool ParseLongReal(const char* digits, const char* end, bool negative, float& out);
+
 // The line's next word as a real: blanks skipped, the word taken whole. On
 // success c.p is past the word; on a fault c.p is at the word's start, for
 // NumberFaultText to quote. A '#' starts a comment: no more numbers.
@@ -26,16 +30,25 @@ inline NumberFault ScanReal(ScanCursor& c, float& out) {
     while (p < c.end && IsBlank(*p)) ++p;
     c.p = p;
     if (p == c.end || *p == '#') return NumberFault::Missing;
-    ScanCursor s{p, c.end};
-    if (!ScanFloat(s, out) || (s.p < c.end && !IsBlank(*s.p))) return NumberFault::NotANumber;
-    const char last = s.p[-1];
-    if (last == '+' || last == '-' || (last | 0x20) == 'e') return NumberFault::NotANumber;
+    const char* e = p;
+    while (e < c.end && !IsBlank(*e)) ++e;
     const char* digits = p + (*p == '+' || *p == '-' ? 1 : 0);
-    if (digits[0] == '0' && digits + 1 < c.end && (digits[1] | 0x20) == 'x') return NumberFault::Hexadecimal;
+    if (e - digits > 1 && digits[0] == '0' && (digits[1] | 0x20) == 'x') return NumberFault::Hexadecimal;
+    const char last = e[-1];
+    if (last == '+' || last == '-' || (last | 0x20) == 'e') return NumberFault::NotANumber;
+    // Short words take the scanner's inline forms; longer ones (nine
+    // significant digits and more) would go through its full conversion,
+    // which ends in the same correctly rounded parse as this one.
+    if (e - p <= 8) {
+        ScanCursor s{p, e};
+        if (!ScanFloat(s, out) || s.p != e) return NumberFault::NotANumber;
+    } else if (!ParseLongReal(digits, e, *p == '-', out)) {
+        return NumberFault::NotANumber;
+    }
     if (!(out - out == 0.0f)) {
         return scan_detail::IsDigit(*digits) || *digits == '.' ? NumberFault::BeyondFloat : NumberFault::NotFinite;
     }
-    c.p = s.p;
+    c.p = e;
     return NumberFault::None;
 }
 

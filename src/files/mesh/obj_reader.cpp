@@ -82,6 +82,7 @@ public:
         const char* begin = reinterpret_cast<const char*>(bytes.data());
         const char* const end = begin + bytes.size();
         if (bytes.size() >= 3 && std::memcmp(begin, "\xEF\xBB\xBF", 3) == 0) begin += 3;  // a UTF-8 mark
+        Reserve(begin, end);
         TextLines lines{begin, end};
         ScanCursor line;
         while (lines.Next(line)) {
@@ -99,6 +100,28 @@ private:
         return false;
     }
     bool Fail(const std::string& why) { return Refuse(LinePlace(line_) + why); }
+
+    // The pools made at their final size from a count of their lines: no
+    // copies as they grow, and no spare room.
+    void Reserve(const char* begin, const char* end) {
+        size_t count[kKinds] = {};
+        TextLines lines{begin, end};
+        ScanCursor c;
+        while (lines.Next(c)) {
+            const char* p = c.p;
+            while (p < c.end && (*p == ' ' || *p == '\t')) ++p;
+            if (c.end - p < 3 || p[0] != 'v') continue;
+            if (IsBlank(p[1])) ++count[kPosition];
+            if (IsBlank(p[2]) && p[1] == 't') ++count[kTexture];
+            if (IsBlank(p[2]) && p[1] == 'n') ++count[kNormal];
+        }
+        positions_.reserve(count[kPosition]);
+        slot_parts_.reserve(count[kPosition]);
+        slot_vertex_.reserve(count[kPosition]);
+        texture_u_.reserve(count[kTexture]);
+        texture_v_.reserve(count[kTexture]);
+        normals_.reserve(count[kNormal]);
+    }
 
     bool ReadLine(ScanCursor c) {
         const char* p = c.p;
@@ -161,6 +184,7 @@ private:
         if (!AtLineEnd(c)) return ExtraFail(c, "v");
         if (positions_.size() >= static_cast<size_t>(kMaxElementCount)) return Fail("頂点が多すぎます (2147483647 個まで)");
         positions_.push_back(v);
+        ++counts_[kPosition];
         slot_parts_.push_back(kNoParts);
         slot_vertex_.push_back(0);
         return true;
@@ -186,6 +210,7 @@ private:
         if (texture_u_.size() >= static_cast<size_t>(kMaxElementCount)) return Fail("テクスチャ座標が多すぎます");
         texture_u_.push_back(u);
         texture_v_.push_back(static_cast<float>(1.0 - v_exact));
+        ++counts_[kTexture];
         return true;
     }
 
@@ -199,6 +224,7 @@ private:
         if (!AtLineEnd(c)) return ExtraFail(c, "vn");
         if (normals_.size() >= static_cast<size_t>(kMaxElementCount)) return Fail("法線が多すぎます");
         normals_.push_back(n);
+        ++counts_[kNormal];
         return true;
     }
 
@@ -251,15 +277,28 @@ private:
         return true;
     }
 
+    // The common number, an entry already read counted from 1, inline; the
+    // rest (relative numbers, later entries, faults) in IndexInFull.
     bool ReadIndex(const char*& q, const char* end, Kind kind, int32_t* number) {
         const char* const word = q;
         int64_t value = 0;
         const IndexFault fault = ScanIndex(q, end, value);
+        if (fault == IndexFault::None && value > 0 && value <= counts_[kind]) {
+            number[kind] = static_cast<int32_t>(value - 1);
+            return true;
+        }
+        return IndexInFull(word, q, end, kind, fault, value, number);
+    }
+
+    [[gnu::noinline]] bool IndexInFull(const char* word, const char* q, const char* end, Kind kind,
+                                       IndexFault fault, int64_t value, int32_t* number) {
         if (fault == IndexFault::NotANumber) return Fail("角 " + Quoted(WordAt({word, end})) + " が読めません");
         const std::string name = kNumberName[kind];
-        if (fault == IndexFault::TooLarge) return Fail(name + " " + Quoted(std::string_view(word, q - word)) + " が大きすぎます");
+        if (fault == IndexFault::TooLarge) {
+            return Fail(name + " " + Quoted(std::string_view(word, static_cast<size_t>(q - word))) + " が大きすぎます");
+        }
         if (value == 0) return Fail(name + " 0 は使えません (1 から数えます)");
-        const int64_t count = Count(kind);
+        const int64_t count = counts_[kind];
         const int64_t index = value > 0 ? value - 1 : count + value;
         if (index < 0) return Fail(name + " " + std::to_string(value) + " は範囲外です");
         if (value > count && value > largest_later_[kind]) {
@@ -268,11 +307,6 @@ private:
         }
         number[kind] = static_cast<int32_t>(index);
         return true;
-    }
-
-    int64_t Count(Kind kind) const {
-        const size_t counts[kKinds] = {positions_.size(), texture_u_.size(), normals_.size()};
-        return static_cast<int64_t>(counts[kind]);
     }
 
     // The parts of the current group and material, made on its first face.
@@ -379,7 +413,7 @@ private:
         if (parts_.empty()) return Refuse("面がひとつもありません");
         for (int kind = 0; kind < kKinds; ++kind) {
             for (const LaterNumber& later : later_[kind]) {
-                if (later.number > Count(static_cast<Kind>(kind))) {
+                if (later.number > counts_[kind]) {
                     return Refuse(LinePlace(later.line) + kNumberName[kind] + " " + std::to_string(later.number) +
                                   " は範囲外です");
                 }
@@ -433,23 +467,33 @@ private:
     // numbers of that kind released right after: the peak stays near the
     // pools plus one of the Document's arrays.
     void FillVertices() {
-        AllocateVertexArrays(doc_, static_cast<int32_t>(total_vertices_));
+        // Each array is made just before it is filled, where the memory of
+        // the pools released before it can serve again.
+        AllocateVertexArrays(doc_, 0);
+        const auto count = static_cast<size_t>(total_vertices_);
         int32_t base = 0;
         for (size_t i = 0; i < parts_.size(); ++i) {
             doc_.vertex_offset[i] = base;
             base += static_cast<int32_t>(parts_[i].position.size());
         }
         doc_.vertex_offset[parts_.size()] = base;
+        doc_.vertices.resize(count);
         Fill(&PartsBuild::position, [&](size_t g, int32_t p) { doc_.vertices[g] = positions_[static_cast<size_t>(p)]; });
         Release(positions_);
+        doc_.normals.resize(count);
         Fill(&PartsBuild::normal, [&](size_t g, int32_t n) { doc_.normals[g] = normals_[static_cast<size_t>(n)]; });
         Release(normals_);
+        doc_.texture_map_u.resize(count);
+        doc_.texture_map_v.resize(count);
         Fill(&PartsBuild::texture, [&](size_t g, int32_t t) {
             doc_.texture_map_u[g] = texture_u_[static_cast<size_t>(t)];
             doc_.texture_map_v[g] = texture_v_[static_cast<size_t>(t)];
         });
         Release(texture_u_);
         Release(texture_v_);
+        doc_.blend.resize(count);
+        doc_.vertex_selection.resize(count);
+        doc_.vertex_visible.resize(count);
     }
 
     template <typename Set>
@@ -498,6 +542,7 @@ private:
     std::vector<uint8_t> slot_parts_;
     std::vector<int32_t> slot_vertex_;
     std::unordered_map<CornerKey, int32_t, CornerKeyHash> others_;
+    int64_t counts_[kKinds] = {};  // entries read so far
     int64_t largest_later_[kKinds] = {};
     std::vector<LaterNumber> later_[kKinds];
 
