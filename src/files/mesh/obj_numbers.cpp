@@ -25,32 +25,34 @@ std::string NumberFaultText(NumberFault fault, const ScanCursor& c) {
     }
 }
 
-bool ParseLongReal(const char* digits, const char* end, bool negative, float& out) {
+namespace {
+
+template <typename Real>
+bool ParseWhole(const char* digits, const char* end, bool negative, Real& out) {
     if (digits == end || *digits == '+' || *digits == '-') return false;  // a second sign
-    float value = 0.0f;
+    Real value = 0;
     const auto result = fast_float::from_chars(digits, end, value);
-    if (result.ptr != end || (result.ec != std::errc{} && result.ec != std::errc::result_out_of_range)) {
-        return false;
-    }
+    if (result.ptr != end || (result.ec != std::errc{} && result.ec != std::errc::result_out_of_range)) return false;
     if (result.ec == std::errc::result_out_of_range) {
         // Older fast_float versions report range errors without the value:
-        // beyond float is infinite, below it zero.
+        // beyond the type is infinite, below it zero (a '-' can only be the
+        // exponent's).
         bool tiny = false;
         for (const char* q = digits; q < end; ++q) tiny = tiny || *q == '-';
-        value = tiny ? 0.0f : std::numeric_limits<float>::infinity();
+        value = tiny ? Real{0} : std::numeric_limits<Real>::infinity();
     }
     out = negative ? -value : value;
     return true;
 }
 
-double RealWordAsDouble(std::string_view word) {
-    const char* p = word.data();
-    const char* const end = p + word.size();
-    bool negative = false;
-    if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
-    double value = 0.0;
-    fast_float::from_chars(p, end, value);
-    return negative ? -value : value;
+}  // namespace
+
+bool ParseLongReal(const char* digits, const char* end, bool negative, float& out) {
+    return ParseWhole(digits, end, negative, out);
+}
+
+bool ParseLongReal(const char* digits, const char* end, bool negative, double& out) {
+    return ParseWhole(digits, end, negative, out);
 }
 
 }  // namespace torvel

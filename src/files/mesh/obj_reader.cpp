@@ -190,26 +190,23 @@ private:
         return true;
     }
 
-    // u [v [w]]: v is read in double precision as well, so that 1 - v is
-    // exact for every v the writer writes.
+    // u [v [w]]: v in double precision, so that 1 - v is exact for every v
+    // the writer writes.
     bool ReadTexture(ScanCursor c) {
-        float u, v;
+        float u;
+        double v = 0.0;
         NumberFault fault = ScanReal(c, u);
         if (fault != NumberFault::None) return NumberFail(fault, c, "vt", 1);
-        while (c.p < c.end && IsBlank(*c.p)) ++c.p;
-        const char* const v_word = c.p;
-        double v_exact = 0.0;
         fault = ScanReal(c, v);
         if (fault == NumberFault::None) {
-            v_exact = RealWordAsDouble({v_word, static_cast<size_t>(c.p - v_word)});
             float w;
             fault = ScanReal(c, w);
         }
-        if (fault != NumberFault::None && fault != NumberFault::Missing) return NumberFail(fault, c, "vt", 1);
+        if (fault != NumberFault::Missing && fault != NumberFault::None) return NumberFail(fault, c, "vt", 1);
         if (!AtLineEnd(c)) return ExtraFail(c, "vt");
         if (texture_u_.size() >= static_cast<size_t>(kMaxElementCount)) return Fail("テクスチャ座標が多すぎます");
         texture_u_.push_back(u);
-        texture_v_.push_back(static_cast<float>(1.0 - v_exact));
+        texture_v_.push_back(static_cast<float>(1.0 - v));
         ++counts_[kTexture];
         return true;
     }
