@@ -82,7 +82,9 @@ inline NumberFault ScanReal(ScanCursor& c, float& out) {
     // significant digits and more) would go through its full conversion,
     // which ends in the same correctly rounded parse as this one.
     if (e - c.p <= 8) {
-        ScanCursor s{c.p, e};
+        // The whole line, so that the scanner may read the word eight bytes
+        // at a time; it stops where the word does.
+        ScanCursor s{c.p, c.end};
         if (!ScanFloat(s, out) || s.p != e) return NumberFault::NotANumber;
     } else if (!ParseLongReal(digits, e, *c.p == '-', out)) {
         return NumberFault::NotANumber;
