@@ -1,6 +1,8 @@
 // OBJ: what the reader makes of objects, groups, materials, corners and
 // polygons, and damaged files refused with their reason.
+#include <algorithm>
 #include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -8,6 +10,7 @@
 
 #include "files/mesh/mesh_exchange.h"
 #include "files/mesh/obj_format.h"
+#include "files/mesh/polygon_triangles.h"
 #include "test_support.h"
 
 namespace torvel {
@@ -194,6 +197,101 @@ TEST(ObjFormat, PolygonsAreCutIntoEarsInsideTheirOutline) {
     EXPECT_EQ(PartsFaceCount(*doc, 3), 3);
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_NE(notes[0].find("1 個は輪郭の内側で三角形に分けられない"), std::string::npos) << notes[0];
+
+    // Random star-shaped outlines (simple, mostly concave) in the plane
+    // z = 0, wound either way: the triangles cover the outline's area once.
+    std::mt19937 random(7);
+    for (int round = 0; round < 200; ++round) {
+        const int n = 5 + static_cast<int>(random() % 120);
+        const double turn = round % 2 == 0 ? 1.0 : -1.0;
+        Vec3 corners[kMaxPolygonCorners];
+        for (int k = 0; k < n; ++k) {
+            const double angle = turn * 2.0 * 3.14159265358979 * k / n, r = 0.2 + (random() % 1000) / 1000.0;
+            corners[k] = {static_cast<float>(r * std::cos(angle)), static_cast<float>(r * std::sin(angle)), 0.0f};
+        }
+        double outline = 0.0, sizes = 0.0;
+        for (int k = 0; k < n; ++k) {
+            const Vec3 &a = corners[k], &b = corners[(k + 1) % n];
+            outline += 0.5 * (double{a.x} * b.y - double{b.x} * a.y);
+        }
+        int32_t triangles[3 * (kMaxPolygonCorners - 2)];
+        ASSERT_TRUE(TriangulatePolygon(corners, n, triangles)) << round;
+        for (int t = 0; t < n - 2; ++t) {
+            const Vec3 &a = corners[triangles[3 * t]], &b = corners[triangles[3 * t + 1]], &c = corners[triangles[3 * t + 2]];
+            const double signed_size = 0.5 * ((double{b.x} - a.x) * (double{c.y} - a.y) - (double{b.y} - a.y) * (double{c.x} - a.x));
+            EXPECT_GE(signed_size * turn, -1e-12) << round << " " << t;  // wound as the outline
+            sizes += std::fabs(signed_size);
+        }
+        EXPECT_NEAR(sizes, std::fabs(outline), 1e-9 + 1e-6 * std::fabs(outline)) << round;
+    }
+}
+
+// The parts and vertices of random files against a plain reference: one
+// parts per group and material in order of first face, one vertex per
+// distinct (position, texture, normal) of a parts in order of first use.
+// Materials alternate within groups, which moves positions between parts
+// that are both still open.
+TEST(ObjFormat, RandomFilesMakeTheReferencesPartsAndVertices) {
+    std::mt19937 random(11);
+    for (int round = 0; round < 100; ++round) {
+        SCOPED_TRACE(round);
+        const int positions = 1 + static_cast<int>(random() % 8), textures = 1 + static_cast<int>(random() % 3);
+        std::string text = "mtllib m.mtl\n";
+        for (int k = 0; k < positions; ++k) text += "v " + std::to_string(k) + " 0 0\n";
+        for (int k = 0; k < textures; ++k) text += "vt 0 " + std::to_string(k) + "\n";
+        using Triple = std::pair<int, int>;  // position, texture (numbers from 0)
+        std::vector<std::pair<std::string, std::vector<Triple>>> parts;  // group + material, vertices
+        std::vector<std::vector<int>> faces;                           // parts, then local vertices
+        int group = 0, first_of_group = 0;
+        std::string material = "none";
+        for (int line = 0; line < 12; ++line) {
+            const unsigned what = random() % 6;
+            if (what == 0) {
+                text += "o g" + std::to_string(++group) + "\n";
+                first_of_group = static_cast<int>(parts.size());
+            } else if (what == 1) {
+                material = random() % 2 == 0 ? "red" : "blue";
+                text += "usemtl " + material + "\n";
+            } else {
+                const std::string key = std::to_string(group) + material;
+                int i = first_of_group;
+                while (i < static_cast<int>(parts.size()) && parts[static_cast<size_t>(i)].first != key) ++i;
+                if (i == static_cast<int>(parts.size())) parts.push_back({key, {}});
+                std::vector<int> face = {i};
+                text += "f";
+                for (int k = 0; k < 3; ++k) {
+                    const Triple t{static_cast<int>(random() % positions), static_cast<int>(random() % textures)};
+                    text += " " + std::to_string(t.first + 1) + "/" + std::to_string(t.second - textures);  // relative
+                    auto& vertices = parts[static_cast<size_t>(i)].second;
+                    const auto found = std::find(vertices.begin(), vertices.end(), t);
+                    face.push_back(static_cast<int>(found - vertices.begin()));
+                    if (found == vertices.end()) vertices.push_back(t);
+                }
+                text += "\n";
+                faces.push_back(face);
+            }
+        }
+        auto doc = NewDocument();
+        ReadReport report;
+        std::vector<std::string> notes;
+        ASSERT_EQ(ReadObjText(*doc, text, report, notes), !parts.empty()) << AllProblems(report);
+        ASSERT_EQ(doc->parts_count, static_cast<int>(parts.size())) << text;
+        for (size_t i = 0; i < parts.size(); ++i) {
+            const auto& vertices = parts[i].second;
+            ASSERT_EQ(PartsVertexCount(*doc, static_cast<int>(i)), static_cast<int>(vertices.size())) << text;
+            for (size_t v = 0; v < vertices.size(); ++v) {
+                const size_t g = static_cast<size_t>(doc->vertex_offset[i]) + v;
+                EXPECT_EQ(doc->vertices[g].x, static_cast<float>(vertices[v].first)) << text;
+                EXPECT_EQ(doc->texture_map_v[g], 1.0f - static_cast<float>(vertices[v].second)) << text;
+            }
+        }
+        std::vector<int32_t> next_face(parts.size());
+        for (const std::vector<int>& face : faces) {
+            const auto i = static_cast<size_t>(face[0]);
+            const Face& read = doc->faces[static_cast<size_t>(doc->face_offset[i] + next_face[i]++)];
+            for (int k = 0; k < 3; ++k) EXPECT_EQ(read.v[k], face[static_cast<size_t>(k) + 1]) << text;
+        }
+    }
 }
 
 TEST(ObjFormat, ALibraryNameWithABlankIsOneFileWhenItExists) {
