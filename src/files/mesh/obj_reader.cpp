@@ -102,7 +102,9 @@ private:
     bool Fail(const std::string& why) { return Refuse(LinePlace(line_) + why); }
 
     // The pools made at their final size from a count of their lines: no
-    // copies as they grow, and no spare room.
+    // copies as they grow, and no spare room. Only lines long enough to hold
+    // their numbers ("v 1 2 3", "vt 1", "vn 1 2 3") are counted, so that a
+    // file of bare keywords cannot reserve more than valid lines would fill.
     void Reserve(const char* begin, const char* end) {
         size_t count[kKinds] = {};
         TextLines lines{begin, end};
@@ -110,10 +112,10 @@ private:
         while (lines.Next(c)) {
             const char* p = c.p;
             while (p < c.end && (*p == ' ' || *p == '\t')) ++p;
-            if (c.end - p < 3 || p[0] != 'v') continue;
-            if (IsBlank(p[1])) ++count[kPosition];
+            if (c.end - p < 4 || p[0] != 'v') continue;
+            if (IsBlank(p[1]) && c.end - p >= 7) ++count[kPosition];
             if (IsBlank(p[2]) && p[1] == 't') ++count[kTexture];
-            if (IsBlank(p[2]) && p[1] == 'n') ++count[kNormal];
+            if (IsBlank(p[2]) && p[1] == 'n' && c.end - p >= 8) ++count[kNormal];
         }
         positions_.reserve(count[kPosition]);
         slot_parts_.reserve(count[kPosition]);
@@ -259,13 +261,13 @@ private:
     // count back from the last entry read so far.
     bool ReadCorner(ScanCursor& c, int32_t* number) {
         const char* q = c.p;
-        bool good = ReadIndex(q, c.end, kPosition, number);
+        bool good = ReadIndex(q, c, kPosition, number);
         if (good && q < c.end && *q == '/') {
             ++q;
-            if (q < c.end && *q != '/') good = ReadIndex(q, c.end, kTexture, number);
+            if (q < c.end && *q != '/') good = ReadIndex(q, c, kTexture, number);
             if (good && q < c.end && *q == '/') {
                 ++q;
-                good = ReadIndex(q, c.end, kNormal, number);
+                good = ReadIndex(q, c, kNormal, number);
             }
         }
         if (!good) return false;
@@ -274,22 +276,23 @@ private:
         return true;
     }
 
-    // The common number, an entry already read counted from 1, inline; the
-    // rest (relative numbers, later entries, faults) in IndexInFull.
-    bool ReadIndex(const char*& q, const char* end, Kind kind, int32_t* number) {
+    // The number at q of the corner at corner.p. The common one, an entry
+    // already read counted from 1, inline; the rest (relative numbers, later
+    // entries, faults) in IndexInFull.
+    bool ReadIndex(const char*& q, const ScanCursor& corner, Kind kind, int32_t* number) {
         const char* const word = q;
         int64_t value = 0;
-        const IndexFault fault = ScanIndex(q, end, value);
+        const IndexFault fault = ScanIndex(q, corner.end, value);
         if (fault == IndexFault::None && value > 0 && value <= counts_[kind]) {
             number[kind] = static_cast<int32_t>(value - 1);
             return true;
         }
-        return IndexInFull(word, q, end, kind, fault, value, number);
+        return IndexInFull(word, q, corner, kind, fault, value, number);
     }
 
-    [[gnu::noinline]] bool IndexInFull(const char* word, const char* q, const char* end, Kind kind,
+    [[gnu::noinline]] bool IndexInFull(const char* word, const char* q, const ScanCursor& corner, Kind kind,
                                        IndexFault fault, int64_t value, int32_t* number) {
-        if (fault == IndexFault::NotANumber) return Fail("角 " + Quoted(WordAt({word, end})) + " が読めません");
+        if (fault == IndexFault::NotANumber) return Fail("角 " + Quoted(WordAt(corner)) + " が読めません");
         const std::string name = kNumberName[kind];
         if (fault == IndexFault::TooLarge) {
             return Fail(name + " " + Quoted(std::string_view(word, static_cast<size_t>(q - word))) + " が大きすぎます");

@@ -141,6 +141,7 @@ TEST(ObjFormat, DamagedFilesAreRefusedAndBadLibrariesNotedWithTheirLine) {
          "5 行目: テクスチャ座標の番号 2 は範囲外です"},
         {"normal index past the end", tri + "f 1//4 2//1 3//1\n", kRedAndBlue, "4 行目: 法線の番号 4 は範囲外です"},
         {"corner with text", tri + "f 1 2 3x\n", kRedAndBlue, "4 行目: 角 \"3x\" が読めません"},
+        {"corner without its normal", tri + "f 1 2 3//\n", kRedAndBlue, "4 行目: 角 \"3//\" が読めません"},
         {"two corners", tri + "f 1 2\n", kRedAndBlue, "4 行目: 面の角が 2 つしかありません"},
         {"more than 255 corners", tri + long_face + "\n", kRedAndBlue, "4 行目: 角が 255 を超える面"},
         {"more than 255 objects", tri + many_objects, kRedAndBlue, "515 行目: オブジェクトとグループが多すぎます"},
