@@ -27,11 +27,12 @@ constexpr const char* kNumberName[kKinds] = {"頂点番号", "テクスチャ座
 constexpr uint8_t kNoParts = 0xFF;
 
 // A parts being read: its name and material, its faces, and for each of its
-// vertices the pool entries it is made of (-1: none).
+// vertices the pool entries it is made of (-1: none) and the next vertex at
+// the same position (empty while no position has two).
 struct PartsBuild {
     std::string name;
     int32_t material;
-    std::vector<int32_t> position, texture, normal;
+    std::vector<int32_t> position, texture, normal, next;
     HeapArray<Face> faces;
 };
 
@@ -50,20 +51,6 @@ struct Polygon {
 struct LaterNumber {
     int64_t line;
     int64_t number;
-};
-
-struct CornerKey {
-    int32_t parts, position, texture, normal;
-    bool operator==(const CornerKey&) const = default;
-};
-
-struct CornerKeyHash {
-    size_t operator()(const CornerKey& k) const {
-        return (static_cast<size_t>(static_cast<uint32_t>(k.position)) * 0x9E3779B97F4A7C15ull) ^
-               (static_cast<size_t>(static_cast<uint32_t>(k.texture)) * 0xC2B2AE3D27D4EB4Full) ^
-               (static_cast<size_t>(static_cast<uint32_t>(k.normal)) * 0x165667B19E3779F9ull) ^
-               static_cast<size_t>(k.parts);
-    }
 };
 
 template <typename T>
@@ -319,28 +306,20 @@ private:
             Fail("オブジェクトとグループが多すぎます (パーツは 255 個まで)");
             return -1;
         }
-        parts_.push_back({group_name_, material_, {}, {}, {}, {}});
+        parts_.push_back({group_name_, material_, {}, {}, {}, {}, {}});
         return current_ = static_cast<int>(parts_.size() - 1);
     }
 
-    // The parts-local vertex of a corner, made on its first use. Most
-    // positions are used with one texture coordinate and normal per parts,
-    // so a slot by position answers first and the hash map holds the rest:
-    // a second combination at a taken position, a position not read yet,
-    // and the slot of another parts of the same group (whose faces may
-    // still come) when this one takes it over.
+    // The parts-local vertex of a corner, made on its first use. The
+    // vertices of a parts at one position form a chain from its head (most
+    // positions have one vertex per parts, and then no links are kept).
     int32_t VertexOf(int parts, int32_t p, int32_t t, int32_t n) {
         PartsBuild& build = parts_[static_cast<size_t>(parts)];
-        const bool slotted = static_cast<size_t>(p) < slot_parts_.size();
-        const size_t at = static_cast<size_t>(p);
-        if (slotted && slot_parts_[at] == parts) {
-            const int32_t v = slot_vertex_[at];
+        int32_t& head = Head(parts, p);
+        int32_t last = -1;
+        for (int32_t v = head; v >= 0; v = build.next.empty() ? -1 : build.next[static_cast<size_t>(v)]) {
             if (build.texture[static_cast<size_t>(v)] == t && build.normal[static_cast<size_t>(v)] == n) return v;
-        }
-        const CornerKey key{parts, p, t, n};
-        if (!others_.empty()) {
-            const auto found = others_.find(key);
-            if (found != others_.end()) return found->second;
+            last = v;
         }
         if (total_vertices_ >= kMaxElementCount) return -1;
         ++total_vertices_;
@@ -348,27 +327,51 @@ private:
         build.position.push_back(p);
         build.texture.push_back(t);
         build.normal.push_back(n);
-        if (!slotted || slot_parts_[at] == parts) {
-            others_.emplace(key, v);
-            return v;
+        // The first position with a second vertex starts the links.
+        if (last >= 0 && build.next.empty()) build.next.assign(static_cast<size_t>(v), -1);
+        if (!build.next.empty()) build.next.push_back(-1);
+        if (last >= 0) {
+            build.next[static_cast<size_t>(last)] = v;
+        } else {
+            head = v;
         }
+        return v;
+    }
+
+    // Where the head of parts' chain at position p is kept (-1: no vertex
+    // yet). The slot by position holds the chain of the parts that used the
+    // position last; the map holds the chains of the group's other parts
+    // (whose faces may still come when materials alternate) and those at
+    // positions not read yet.
+    int32_t& Head(int parts, int32_t p) {
+        const auto at = static_cast<size_t>(p);
+        if (at >= slot_parts_.size()) return unslotted_.try_emplace(ChainKey(parts, p), -1).first->second;
         const uint8_t owner = slot_parts_[at];
-        if (owner != kNoParts && owner >= group_first_parts_) {
-            const PartsBuild& o = parts_[owner];
-            const auto ov = static_cast<size_t>(slot_vertex_[at]);
-            others_.emplace(CornerKey{owner, p, o.texture[ov], o.normal[ov]}, slot_vertex_[at]);
+        if (owner == parts) return slot_vertex_[at];
+        if (owner != kNoParts && owner >= group_first_parts_) unslotted_[ChainKey(owner, p)] = slot_vertex_[at];
+        int32_t head = -1;
+        if (!unslotted_.empty()) {
+            const auto found = unslotted_.find(ChainKey(parts, p));
+            if (found != unslotted_.end()) {
+                head = found->second;
+                unslotted_.erase(found);
+            }
         }
         slot_parts_[at] = static_cast<uint8_t>(parts);
-        slot_vertex_[at] = v;
-        return v;
+        slot_vertex_[at] = head;
+        return slot_vertex_[at];
+    }
+
+    static uint64_t ChainKey(int parts, int32_t p) {
+        return (static_cast<uint64_t>(parts) << 32) | static_cast<uint32_t>(p);
     }
 
     void StartGroup(std::string name) {
         group_name_ = std::move(name);
         group_first_parts_ = parts_.size();
         current_ = -1;
-        // The map's corners belong to parts that get no more faces.
-        if (!others_.empty()) others_.clear();
+        // The map's chains belong to parts that get no more faces.
+        if (!unslotted_.empty()) unslotted_.clear();
     }
 
     // A material no library defines is no material, as is none at all.
@@ -421,7 +424,8 @@ private:
         }
         Release(slot_parts_);
         Release(slot_vertex_);
-        others_ = {};
+        for (PartsBuild& build : parts_) Release(build.next);
+        unslotted_ = {};
         CutPolygons();
         FillVertices();
         FillFaces();
@@ -538,10 +542,10 @@ private:
     std::vector<Vec3> positions_;
     std::vector<float> texture_u_, texture_v_;
     std::vector<Vec3> normals_;
-    // By position: the parts that used it last, and the vertex it made there.
+    // By position: the parts that used it last, and its chain's head there.
     std::vector<uint8_t> slot_parts_;
     std::vector<int32_t> slot_vertex_;
-    std::unordered_map<CornerKey, int32_t, CornerKeyHash> others_;
+    std::unordered_map<uint64_t, int32_t> unslotted_;
     int64_t counts_[kKinds] = {};  // entries read so far
     int64_t largest_later_[kKinds] = {};
     std::vector<LaterNumber> later_[kKinds];
