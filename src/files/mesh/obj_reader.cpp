@@ -481,12 +481,8 @@ private:
             base += static_cast<int32_t>(parts_[i].position.size());
         }
         doc_.vertex_offset[parts_.size()] = base;
-        doc_.vertices.resize(count);
-        Fill(&PartsBuild::position, [&](size_t g, int32_t p) { doc_.vertices[g] = positions_[static_cast<size_t>(p)]; });
-        Release(positions_);
-        doc_.normals.resize(count);
-        Fill(&PartsBuild::normal, [&](size_t g, int32_t n) { doc_.normals[g] = normals_[static_cast<size_t>(n)]; });
-        Release(normals_);
+        // The smallest first: the first array is the only one made while
+        // every pool is still held.
         doc_.texture_map_u.resize(count);
         doc_.texture_map_v.resize(count);
         Fill(&PartsBuild::texture, [&](size_t g, int32_t t) {
@@ -495,6 +491,12 @@ private:
         });
         Release(texture_u_);
         Release(texture_v_);
+        doc_.normals.resize(count);
+        Fill(&PartsBuild::normal, [&](size_t g, int32_t n) { doc_.normals[g] = normals_[static_cast<size_t>(n)]; });
+        Release(normals_);
+        doc_.vertices.resize(count);
+        Fill(&PartsBuild::position, [&](size_t g, int32_t p) { doc_.vertices[g] = positions_[static_cast<size_t>(p)]; });
+        Release(positions_);
         doc_.blend.resize(count);
         doc_.vertex_selection.resize(count);
         doc_.vertex_visible.resize(count);
