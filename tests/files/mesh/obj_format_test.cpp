@@ -170,7 +170,8 @@ TEST(ObjFormat, DamagedFilesAreRefusedAndBadLibrariesNotedWithTheirLine) {
 
 TEST(ObjFormat, PolygonsAreCutIntoEarsInsideTheirOutline) {
     // A ten-pointed star (concave) in the tilted plane z = x, a convex
-    // pentagon, a quad, and five corners on one line, each its own object.
+    // pentagon, a quad, and five corners on one line, each its own object;
+    // a line and two points, which a YKT model cannot hold.
     std::string text;
     for (int k = 0; k < 10; ++k) {
         const double angle = k * 3.14159265358979 / 5.0, r = k % 2 == 0 ? 1.0 : 0.4;
@@ -181,6 +182,7 @@ TEST(ObjFormat, PolygonsAreCutIntoEarsInsideTheirOutline) {
     text += "v 0 0 0\nv 2 0 0\nv 3 1 0\nv 1 2 0\nv -1 1 0\no pentagon\nf -5 -4 -3 -2 -1\n";
     text += "o quad\nf 11 12 13 14\n";
     text += "v 0 0 0\nv 1 0 0\nv 2 0 0\nv 3 0 0\nv 4 0 0\no line\nf -1 -2 -3 -4 -5\n";
+    text += "l 1 2 3\np 1\np 2\n";  // left out, each kind with one note
     auto doc = NewDocument();
     ReadReport report;
     std::vector<std::string> notes;
@@ -196,8 +198,10 @@ TEST(ObjFormat, PolygonsAreCutIntoEarsInsideTheirOutline) {
     ASSERT_EQ(PartsFaceCount(*doc, 2), 1);
     EXPECT_NE(doc->faces[static_cast<size_t>(doc->face_offset[2])].v[3], -1);  // a quad stays a quad
     EXPECT_EQ(PartsFaceCount(*doc, 3), 3);
-    ASSERT_EQ(notes.size(), 1u);
-    EXPECT_NE(notes[0].find("1 個は輪郭の内側で三角形に分けられない"), std::string::npos) << notes[0];
+    ASSERT_EQ(notes.size(), 3u);
+    EXPECT_NE(notes[0].find("線 (l) の行 1 行"), std::string::npos) << notes[0];
+    EXPECT_NE(notes[1].find("点 (p) の行 2 行"), std::string::npos) << notes[1];
+    EXPECT_NE(notes[2].find("1 個は輪郭の内側で三角形に分けられない"), std::string::npos) << notes[2];
 
     // Random star-shaped outlines (simple, mostly concave) in the plane
     // z = 0, wound either way: the triangles cover the outline's area once.
