@@ -34,6 +34,8 @@ long PeakKilobytes();
 bool ChildPeak(const char* mode, long& first, long& second);
 // The child side of the face split's peak memory measurement.
 int PeakSplit(bool split);
+// The child side of the OBJ read's peak memory measurement.
+int PeakObj(const char* reader, const char* path);
 // The child side of the loading rule's peak memory measurement.
 int PeakLoad(bool load, const char* path);
 

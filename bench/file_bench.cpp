@@ -208,6 +208,7 @@ int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--peak-read") == 0) return PeakRead(argv[2], argv[3]);
     if (argc == 2 && std::strcmp(argv[1], "--peak-split") == 0) return torvel::bench::PeakSplit(true);
     if (argc == 2 && std::strcmp(argv[1], "--peak-none") == 0) return torvel::bench::PeakSplit(false);
+    if (argc == 4 && std::strcmp(argv[1], "--peak-obj") == 0) return torvel::bench::PeakObj(argv[2], argv[3]);
     if (argc == 3 && std::strcmp(argv[1], "--peak-load") == 0) return torvel::bench::PeakLoad(true, argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "--peak-load-none") == 0) return torvel::bench::PeakLoad(false, argv[2]);
     benchmark::Initialize(&argc, argv);

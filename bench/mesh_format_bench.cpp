@@ -1,12 +1,14 @@
 // The mesh formats with a model of one million vertices and one million quads:
 // each written and read (the whole file read into memory, then converted, as
-// torvel-cli does), against a baseline in the same run: the OBJ library's own
-// parse for OBJ, a straightforward fread reader for binary STL and PLY, and
-// one read of the file for glb.
+// torvel-cli does), against a baseline in the same run: tinyobjloader's parse
+// into its own arrays for OBJ (the library the program once read OBJ with),
+// a straightforward fread reader for binary STL and PLY, and one read of the
+// file for glb. The OBJ read's peak memory is measured for both as well.
 
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <istream>
 #include <streambuf>
 #include <string>
@@ -14,9 +16,14 @@
 
 #include <benchmark/benchmark.h>
 
+// The OBJ library is only the baseline of the OBJ read: the program reads OBJ
+// with its own reader. Read in double precision, as the program once used it.
+#define TINYOBJLOADER_USE_DOUBLE
+#define TINYOBJLOADER_IMPLEMENTATION
+#include <tiny_obj_loader.h>
+
 #include "bench_model.h"
 #include "files/mesh/gltf_format.h"
-#include "files/mesh/mesh_libraries.h"
 #include "files/mesh/obj_format.h"
 #include "files/mesh/ply_format.h"
 #include "files/mesh/stl_format.h"
@@ -135,6 +142,63 @@ void BM_MeshReadObjBaselineLibraryParse(benchmark::State& state) {
 }
 BENCHMARK(BM_MeshReadObjBaselineLibraryParse)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
+// The OBJ file's bytes, read once, parsed by the program's reader (0) and by
+// the library (1) in the same run: the parse alone, without the file read.
+void BM_MeshReadObjFromMemory(benchmark::State& state) {
+    std::vector<uint8_t> bytes = WholeFile(FileOf(Mesh::Obj));
+    auto doc = NewDocument();
+    for (auto _ : state) {
+        bool ok = true;
+        if (state.range(0) == 0) {
+            std::vector<std::string> notes;
+            ok = ReadObj(*doc, bytes, {}, nullptr, notes);
+        } else {
+            MemoryBuffer buffer(bytes);
+            std::istream in(&buffer);
+            tinyobj::attrib_t attrib;
+            std::vector<tinyobj::shape_t> shapes;
+            std::vector<tinyobj::material_t> materials;
+            std::string warn, err;
+            ok = tinyobj::LoadObj(&attrib, &shapes, &materials, &warn, &err, &in, nullptr, false, false);
+            benchmark::DoNotOptimize(attrib.vertices.data());
+        }
+        if (!ok) state.SkipWithError("parse failed");
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes.size()));
+}
+BENCHMARK(BM_MeshReadObjFromMemory)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// Resident kilobytes of this process now (VmRSS).
+long ResidentKilobytes() {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    while (status >> key) {
+        long value = 0;
+        if (key == "VmRSS:" && status >> value) return value;
+    }
+    return -1;
+}
+
+// The peak of one OBJ read above what the process held with the file's bytes
+// in memory, measured in a fresh copy of this program, for the program's
+// reader and the library's parse, against the Document's arrays.
+void BM_MeshReadObjPeakMemory(benchmark::State& state) {
+    const std::string& path = FileOf(Mesh::Obj);
+    long own = 0, library = 0, arrays = 0, unused = 0;
+    for (auto _ : state) {
+        if (!ChildPeak(("--peak-obj own '" + path + "'").c_str(), own, arrays) ||
+            !ChildPeak(("--peak-obj library '" + path + "'").c_str(), library, unused)) {
+            state.SkipWithError("child failed");
+        }
+    }
+    state.counters["own_MiB"] = static_cast<double>(own) / 1024.0;
+    state.counters["library_MiB"] = static_cast<double>(library) / 1024.0;
+    state.counters["arrays_MiB"] = static_cast<double>(arrays) / 1024.0;
+    state.counters["own_over_arrays"] = static_cast<double>(own) / static_cast<double>(arrays);
+    state.counters["library_over_arrays"] = static_cast<double>(library) / static_cast<double>(arrays);
+}
+BENCHMARK(BM_MeshReadObjPeakMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
+
 // Binary STL read facet by facet with fread into the arrays.
 void BM_MeshReadStlBaselineFread(benchmark::State& state) {
     const std::string& path = FileOf(Mesh::Stl);
@@ -206,4 +270,31 @@ void BM_MeshReadGlbBaselineOneRead(benchmark::State& state) {
 BENCHMARK(BM_MeshReadGlbBaselineOneRead)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 }  // namespace
+
+// The child side of the OBJ peak measurement: the file's bytes read first,
+// then one read by the program ("own") or the library ("library"); prints the
+// peak above the resident memory before the read and the kilobytes of the
+// Document's arrays (those the program's read made).
+int PeakObj(const char* reader, const char* path) {
+    std::vector<uint8_t> bytes = WholeFile(path);
+    auto doc = NewDocument();
+    const long before = ResidentKilobytes();
+    bool ok = true;
+    if (std::strcmp(reader, "own") == 0) {
+        std::vector<std::string> notes;
+        ok = ReadObj(*doc, bytes, {}, nullptr, notes);
+    } else {
+        MemoryBuffer buffer(bytes);
+        std::istream in(&buffer);
+        tinyobj::attrib_t attrib;
+        std::vector<tinyobj::shape_t> shapes;
+        std::vector<tinyobj::material_t> materials;
+        std::string warn, err;
+        ok = tinyobj::LoadObj(&attrib, &shapes, &materials, &warn, &err, &in, nullptr, false, false);
+    }
+    const long arrays_kb = static_cast<long>((doc->vertices.size() * 38 + doc->faces.size() * 16) / 1024);
+    std::printf("%ld %ld\n", PeakKilobytes() - before, arrays_kb);
+    return ok ? 0 : 1;
+}
+
 }  // namespace torvel::bench

@@ -18,8 +18,10 @@
 //   down from the top, so v is written as 1 - v and read back as 1 - v. The
 //   written number is 1 - v exactly (in double precision), so a YKT -> OBJ
 //   -> YKT round trip gives back the same u and v.
-// - Triangles and quads stay as they are; a polygon of more corners becomes
-//   a fan of triangles from its first corner.
+// - Triangles and quads stay as they are; a polygon of five to 255 corners
+//   is cut into triangles by ear clipping in its own plane, or, when it
+//   cannot be cut inside its outline (it crosses itself or has no area),
+//   into a fan from its first corner, with a note.
 // - OBJ has no weights: they are dropped, with a note.
 // - Materials, one per parts, named after it in the MTL file: diffuse
 //   r g b -> "Kd" and its a -> "d", ambient -> "Ka", specular -> "Ks",
@@ -47,8 +49,13 @@ namespace torvel {
 using MaterialLibraryReader = std::function<bool(const std::string& name, std::string& text)>;
 
 // Starts with ResetDocument; on failure leaves the Document empty, with the
-// reason in the report. notes gets what was read differently from the file
-// (a material library that could not be read).
+// reason and its line in the report: a number that is not a finite float
+// (nan, inf, hexadecimal, text), an index that is 0, out of range or beyond
+// 32 bits, a face of fewer than three corners. notes gets what was read
+// differently from the file: a material library that could not be read or
+// holds a bad number (with its line), the l and p lines left out, polygons
+// cut as a fan. "mtllib" takes the rest of its line as one name when
+// read_library can read that file, else each word as a library.
 bool ReadObj(Document& doc, std::span<const uint8_t> bytes, const MaterialLibraryReader& read_library,
              ReadReport* report, std::vector<std::string>& notes);
 

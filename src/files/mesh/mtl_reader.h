@@ -1,0 +1,27 @@
+// MTL, the material library of an OBJ file: "newmtl" starts a material,
+// whose "Kd", "Ka", "Ks", "Ke" colours, "Ns" power, "d" (or "Tr" = 1 - d)
+// opacity and "map_Kd" texture file become the YKT material; other lines are
+// left out. A material without "d" is opaque, one without "Ns" has power 1.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/document.h"
+
+namespace torvel {
+
+struct ObjMaterial {
+    std::string name;
+    Material material;  // diffuse and ambient alpha = d; specular, emission alpha 0
+    std::string texture;
+};
+
+// Adds the library's materials to materials. A number that is missing, not
+// a number, not finite or beyond float makes the whole library unusable:
+// false, with the line and the reason in why ("3 行目: ..."), and materials
+// as they were.
+bool ReadMaterialLibrary(std::string_view text, std::vector<ObjMaterial>& materials, std::string& why);
+
+}  // namespace torvel
