@@ -343,8 +343,8 @@ void WriteColour(OutputFile& out, const char* tag, const float* rgb) {
 // The ambient colour written as Ka. A model read from YKT text (or glTF)
 // has no ambient of its own, only a copy of the diffuse colour; as Ka that
 // copy lights every side fully and viewers show the material flat. Such an
-// ambient is written as kAmbientShare of the diffuse colour instead, one
-// that differs from the diffuse colour as it is.
+// ambient is written as kAmbientShare of the diffuse colour instead; one of
+// its own is written as it is.
 constexpr float kAmbientShare = 0.2f;
 
 void AmbientOf(const Material& m, float* rgb) {
