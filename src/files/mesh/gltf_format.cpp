@@ -760,7 +760,8 @@ std::vector<Vec3> UnitNormals(const Document& doc, int i, GltfWritten& written) 
     if (!any) return normals;
     const size_t first_face = static_cast<size_t>(doc.face_offset[i]);
     const size_t faces = static_cast<size_t>(doc.face_offset[i + 1]) - first_face;
-    WeightedNormals(std::span(&doc.vertices[begin], n), std::span(&doc.faces[first_face], faces), replace, normals);
+    WeightedNormals(std::span(&doc.vertices[begin], n), std::span(doc.faces.data() + first_face, faces), replace,
+                    normals);
     for (size_t k = 0; k < n; ++k) {
         if (replace[k] && normals[k].x == 0.0f && normals[k].y == 0.0f && normals[k].z == 0.0f) normals[k].z = 1.0f;
     }

@@ -1,5 +1,6 @@
 #include "files/mesh/obj_format.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <istream>
@@ -340,6 +341,17 @@ void WriteColour(OutputFile& out, const char* tag, const float* rgb) {
     TextLine(out).Text(tag).Float(rgb[0]).Float(rgb[1]).Float(rgb[2]).End();
 }
 
+// A texture file name as MTL readers everywhere take it: Windows' \ as /.
+// Only in a name of ASCII bytes: in code page 932 text, 0x5C is also the
+// second byte of some characters.
+std::string PortablePath(const char* name) {
+    std::string path = name;
+    if (std::all_of(path.begin(), path.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        std::replace(path.begin(), path.end(), '\\', '/');
+    }
+    return path;
+}
+
 // The ambient colour written as Ka. A model read from YKT text (or glTF)
 // has no ambient of its own, only a copy of the diffuse colour; as Ka that
 // copy lights every side fully and viewers show the material flat. Such an
@@ -364,7 +376,7 @@ void WriteLibrary(const Document& doc, const std::vector<std::string>& names, Ou
         WriteColour(out, "Ks", m.specular);
         WriteColour(out, "Ke", m.emission);
         TextLine(out).Text("Ns").Float(m.specular_power).Text("\nd").Float(m.diffuse[3]).End();
-        if (doc.texture_file[i][0] != '\0') WriteName(out, "map_Kd ", doc.texture_file[i]);
+        if (doc.texture_file[i][0] != '\0') WriteName(out, "map_Kd ", PortablePath(doc.texture_file[i]));
     }
 }
 

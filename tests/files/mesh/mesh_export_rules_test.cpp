@@ -222,6 +222,24 @@ TEST(MeshExportRules, MtlAmbientIsAShareOfDiffuseWhereTheModelHasNoneOfItsOwn) {
         ASSERT_TRUE(WriteObj(*doc, path.c_str(), r.notifier(), notes));
         const std::string mtl = Text(folder.Path("model.mtl"));
         EXPECT_NE(mtl.find(std::string(row.ka) + "\n"), std::string::npos) << mtl;
+        EXPECT_NE(mtl.find("map_Kd cube.bmp\n"), std::string::npos) << mtl;
+    }
+}
+
+TEST(MeshExportRules, MtlTexturePathsUseSlashesWhereTheNameIsAscii) {
+    const struct {
+        const char* name;
+        const char* map;
+    } rows[] = {{".\\SpiderTex.jpg", "map_Kd ./SpiderTex.jpg\n"},
+                {"\x83\x5C.bmp", "map_Kd \x83\x5C.bmp\n"}};  // a code page 932 letter ending in 0x5C
+    for (const auto& row : rows) {
+        auto doc = test::MakeCube();
+        std::strcpy(doc->texture_file[0], row.name);
+        test::TempFolder folder;
+        Recorder r;
+        std::vector<std::string> notes;
+        ASSERT_TRUE(WriteObj(*doc, folder.Path("model.obj").c_str(), r.notifier(), notes));
+        EXPECT_NE(Text(folder.Path("model.mtl")).find(row.map), std::string::npos) << row.map;
     }
 }
 
