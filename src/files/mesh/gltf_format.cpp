@@ -198,10 +198,6 @@ private:
         for (const auto& kind : left_out) {
             if (kind.count > 0) notes_.push_back(std::string(kind.what) + " " + std::to_string(kind.count) + " 個は読みませんでした");
         }
-        if (computed_normals_ > 0) {
-            notes_.push_back("NORMAL のないプリミティブ " + std::to_string(computed_normals_) +
-                             " 個の法線を面から求めました");
-        }
         if (embedded_images_ > 0) {
             notes_.push_back("ファイルに埋め込まれたテクスチャ画像 " + std::to_string(embedded_images_) +
                              " 個にはファイル名がないため、テクスチャファイル名を空にしました");
@@ -361,7 +357,6 @@ private:
             const size_t first = positions_.size() - n;
             WeightedNormals(std::span(positions_).subspan(first), std::span(faces_).subspan(first_face),
                             std::vector<bool>(n, true), std::span(normals_).subspan(first));
-            ++computed_normals_;
         }
         SetUniqueName(doc_, i, name);
         SetMaterial(i, primitive.material);
@@ -483,7 +478,6 @@ private:
     std::vector<Face> faces_;
     int skipped_ = 0;
     int embedded_images_ = 0;
-    int computed_normals_ = 0;
 };
 
 // External buffers come through the caller's reader; the library never opens
