@@ -59,6 +59,17 @@ inline bool WordToFloat(std::string_view word, float& out) {
     return !word.empty() && ScanFloat(c, out) && c.p == c.end;
 }
 
+// A whole word as a double, an optional '+' first (the shortest text of a
+// double, as TextLine writes it, reads back as the same bits).
+inline bool WordToDouble(std::string_view word, double& out) {
+    const char* b = word.data();
+    const char* e = b + word.size();
+    if (b < e && *b == '+') ++b;
+    if (b == e || *b == '+') return false;
+    const auto r = std::from_chars(b, e, out);
+    return r.ec == std::errc{} && r.ptr == e;
+}
+
 // A whole word as a decimal integer, an optional '+' or '-' first; false
 // when it is not one or does not fit 64 bits.
 inline bool WordToInt(std::string_view word, int64_t& out) {

@@ -19,6 +19,9 @@ constexpr int kTriangles = TINYGLTF_MODE_TRIANGLES;
 constexpr int kStrip = TINYGLTF_MODE_TRIANGLE_STRIP;
 constexpr int kFan = TINYGLTF_MODE_TRIANGLE_FAN;
 
+// The material's extras member that holds the YKT texture file name.
+constexpr char kTextureFileKey[] = "texture_file";
+
 // A 4 x 4 matrix, column by column, as glTF stores it.
 struct Matrix {
     double m[16];
@@ -347,7 +350,14 @@ private:
             weights_.push_back(has_wgt ? Component(wgt, k, 0) : 0.0f);
         }
         if (has_wgt) doc_.has_blend = true;
+        const size_t first_face = faces_.size();
         if (!AddFaces(primitive, n)) return false;
+        if (!has_nor) {
+            // The editor's own normals rather than 0 0 0, which shades as black.
+            const size_t first = positions_.size() - n;
+            WeightedNormals(std::span(positions_).subspan(first), std::span(faces_).subspan(first_face),
+                            std::vector<bool>(n, true), std::span(normals_).subspan(first));
+        }
         SetUniqueName(doc_, i, name);
         SetMaterial(i, primitive.material);
         doc_.parts_count = i + 1;
@@ -407,6 +417,10 @@ private:
         std::memcpy(out.ambient, out.diffuse, sizeof out.ambient);
         for (size_t k = 0; k < 3 && k < m.emissiveFactor.size(); ++k) {
             out.emission[k] = static_cast<float>(m.emissiveFactor[k]);
+        }
+        // The name the writer keeps when it names no image.
+        if (m.extras.IsObject() && m.extras.Has(kTextureFileKey) && m.extras.Get(kTextureFileKey).IsString()) {
+            SetTextureFile(doc_, i, m.extras.Get(kTextureFileKey).Get<std::string>());
         }
         const int texture = m.pbrMetallicRoughness.baseColorTexture.index;
         if (texture < 0 || static_cast<size_t>(texture) >= model_.textures.size()) return;
@@ -696,9 +710,62 @@ int AddAccessor(tinygltf::Model& model, const void* data, size_t n, int componen
     return static_cast<int>(model.accessors.size() - 1);
 }
 
+// glTF's roughness for a specular power, the Blinn-Phong exponent: the
+// roughness whose GGX distribution has the same width, sqrt(2 / (power + 2)),
+// held in [0, 1]; a power of 0 or less (no highlight) is fully rough.
+double RoughnessOf(float specular_power) {
+    if (!(specular_power > 0.0f)) return 1.0;
+    return std::min(1.0, std::sqrt(2.0 / (double{specular_power} + 2.0)));
+}
+
+// A normal whose length is this close to 1 is written as it is, so that a
+// model's own unit normals keep their bits; glTF's validators allow 5e-4.
+constexpr double kUnitSlack = 1e-4;
+
+// What the writer changed on the way, for the notes.
+struct GltfWritten {
+    bool renamed = false;    // names with bytes that are not UTF-8
+    int64_t replaced = 0;    // normals 0 0 0 or not finite, written as computed
+    int64_t normalised = 0;  // finite normals of another length, written as unit
+    int textures = 0;        // texture file names kept in extras
+};
+
+// The normals of parts i as glTF requires them: unit length. A normal that
+// is zero or not finite is replaced by the editor's own normal of the
+// vertex (0 0 1 where no triangle gives one), a finite one of another
+// length made unit.
+std::vector<Vec3> UnitNormals(const Document& doc, int i, GltfWritten& written) {
+    const size_t begin = static_cast<size_t>(doc.vertex_offset[i]);
+    const size_t n = static_cast<size_t>(PartsVertexCount(doc, i));
+    std::vector<Vec3> normals(&doc.normals[begin], &doc.normals[begin] + n);
+    std::vector<bool> replace(n, false);
+    bool any = false;
+    for (size_t k = 0; k < n; ++k) {
+        Vec3& v = normals[k];
+        const double length = std::sqrt(double{v.x} * v.x + double{v.y} * v.y + double{v.z} * v.z);
+        if (!(length > 0.0) || !std::isfinite(length)) {
+            replace[k] = any = true;
+            ++written.replaced;
+        } else if (std::fabs(length - 1.0) > kUnitSlack) {
+            v = {static_cast<float>(v.x / length), static_cast<float>(v.y / length), static_cast<float>(v.z / length)};
+            ++written.normalised;
+        }
+    }
+    if (!any) return normals;
+    const size_t first_face = static_cast<size_t>(doc.face_offset[i]);
+    const size_t faces = static_cast<size_t>(doc.face_offset[i + 1]) - first_face;
+    WeightedNormals(std::span(&doc.vertices[begin], n), std::span(doc.faces.data() + first_face, faces), replace,
+                    normals);
+    for (size_t k = 0; k < n; ++k) {
+        if (replace[k] && normals[k].x == 0.0f && normals[k].y == 0.0f && normals[k].z == 0.0f) normals[k].z = 1.0f;
+    }
+    return normals;
+}
+
 // The whole model as a glTF model: one buffer, and per parts a node, a mesh
 // of one primitive and a material.
-tinygltf::Model GltfOf(const Document& doc, bool& renamed) {
+tinygltf::Model GltfOf(const Document& doc, GltfWritten& written) {
+    bool& renamed = written.renamed;
     tinygltf::Model model;
     model.asset.version = "2.0";
     model.asset.generator = "TORVEL";
@@ -720,8 +787,9 @@ tinygltf::Model GltfOf(const Document& doc, bool& renamed) {
             a.minValues = {doc.corner_min[i].x, doc.corner_min[i].y, doc.corner_min[i].z};
             a.maxValues = {doc.corner_max[i].x, doc.corner_max[i].y, doc.corner_max[i].z};
             primitive.attributes["POSITION"] = position;
-            primitive.attributes["NORMAL"] = AddAccessor(model, &doc.normals[begin], n, 3,
-                                                         TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TARGET_ARRAY_BUFFER);
+            const std::vector<Vec3> normals = UnitNormals(doc, i, written);
+            primitive.attributes["NORMAL"] = AddAccessor(model, normals.data(), n, 3, TINYGLTF_COMPONENT_TYPE_FLOAT,
+                                                         TINYGLTF_TARGET_ARRAY_BUFFER);
             uv.resize(2 * n);
             for (size_t k = 0; k < n; ++k) {
                 uv[2 * k] = doc.texture_map_u[begin + k];
@@ -757,14 +825,18 @@ tinygltf::Model GltfOf(const Document& doc, bool& renamed) {
         material.name = mesh.name;
         material.pbrMetallicRoughness.baseColorFactor = {m.diffuse[0], m.diffuse[1], m.diffuse[2], m.diffuse[3]};
         material.emissiveFactor = {m.emission[0], m.emission[1], m.emission[2]};
-        if (doc.texture_file[i][0] != '\0') {
-            tinygltf::Image image;
-            image.uri = Utf8Name(doc.texture_file[i], renamed);
-            model.images.push_back(image);
-            tinygltf::Texture texture;
-            texture.source = static_cast<int>(model.images.size() - 1);
-            model.textures.push_back(texture);
-            material.pbrMetallicRoughness.baseColorTexture.index = static_cast<int>(model.textures.size() - 1);
+        // glTF's default metallic factor of 1 would show every material as
+        // bare metal; YKT's materials are dielectric.
+        material.pbrMetallicRoughness.metallicFactor = 0.0;
+        material.pbrMetallicRoughness.roughnessFactor = RoughnessOf(m.specular_power);
+        // The texture is named, never referenced as an image: a file the
+        // writer has not seen may not exist beside the output, and an image
+        // that cannot be opened makes other programs refuse the whole file.
+        const std::string_view texture = doc.texture_file[i];
+        if (!texture.empty()) {
+            material.extras = tinygltf::Value(
+                tinygltf::Value::Object{{kTextureFileKey, tinygltf::Value(Utf8Name(doc.texture_file[i], renamed))}});
+            if (!IsPlaceholderTexture(texture)) ++written.textures;
         }
         model.materials.push_back(material);
     }
@@ -804,8 +876,8 @@ bool WriteGltf(Document& doc, const FilePath& path, bool binary, const Notifier&
         ShowMessage(notifier, MessageId::CannotSaveFile);
         return false;
     }
-    bool renamed = false;
-    const tinygltf::Model model = GltfOf(doc, renamed);
+    GltfWritten written;
+    const tinygltf::Model model = GltfOf(doc, written);
     const bool saved = WriteMeshFile(doc, path, notifier, ops, [&](OutputFile& out) {
         OutputStreamBuffer buffer(out);
         std::ostream stream(&buffer);
@@ -821,8 +893,21 @@ bool WriteGltf(Document& doc, const FilePath& path, bool binary, const Notifier&
         }
         return false;
     }();
-    if (specular) notes.push_back("glTF は鏡面反射の色と強さを持てないため、書き出しませんでした");
-    if (renamed) notes.push_back("UTF-8 でない名前のバイトを U+FFFD に置き換えて書き出しました");
+    if (specular) {
+        notes.push_back("glTF は鏡面反射の色を持てないため書き出さず、強さは粗さ (roughnessFactor) に換えて書き出しました");
+    }
+    if (written.replaced > 0) {
+        notes.push_back("法線が 0 または有限の数でない頂点 " + std::to_string(written.replaced) +
+                        " 個には、周りの面から求めた法線を書き出しました");
+    }
+    if (written.normalised > 0) {
+        notes.push_back("長さが 1 でない法線 " + std::to_string(written.normalised) + " 個を長さ 1 にして書き出しました");
+    }
+    if (written.textures > 0) {
+        notes.push_back("テクスチャ画像は glTF に入れず、テクスチャファイル名 " + std::to_string(written.textures) +
+                        " 個を材質の extras (texture_file) に残しました");
+    }
+    if (written.renamed) notes.push_back("UTF-8 でない名前のバイトを U+FFFD に置き換えて書き出しました");
     return true;
 }
 

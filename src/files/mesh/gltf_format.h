@@ -14,17 +14,26 @@
 //   untransformed. The parts is named after the mesh (its node's name when
 //   the mesh has none), cut to 63 bytes, made unique. Triangle strips and
 //   fans become triangles; points and lines are left out, with a note.
-// - Attributes: POSITION, NORMAL (0 0 0 without), TEXCOORD_0 (float, or
+// - Attributes: POSITION, NORMAL, TEXCOORD_0 (float, or
 //   normalized unsigned bytes or shorts), and the weight as the custom
 //   float attribute "_WEIGHT" (the model has weights when any primitive has
 //   it). glTF's texture coordinates, like YKT's, start at the top left of the
 //   image with v running down, so u and v are passed through unchanged.
+// - Normals: glTF requires unit length. One within 1e-4 of it is written as
+//   it is; another finite one is made unit; one that is 0 0 0 or not finite
+//   gets the editor's own normal of the vertex (the angle-weighted one its
+//   faces give), with a count in a note. A primitive without NORMAL reads
+//   with the editor's normals too.
 // - Materials: the base colour factor is the diffuse colour (and the
 //   ambient one, as the YKT text reader sets it), the emissive factor the
-//   emission r g b; the base colour texture's image URI is the texture file
-//   name, as written (an embedded image has no name: a note says so).
-//   Specular colour and power have no counterpart: they read as 0 and are
-//   not written.
+//   emission r g b. The metallic factor is 0 (glTF's default of 1 is bare
+//   metal) and the roughness follows the specular power (see RoughnessOf);
+//   reading takes neither. The texture file name goes into the material's
+//   extras as "texture_file", never into an image URI (a file the writer
+//   has not seen must not be named as an image), and reads back from there;
+//   a base colour texture's image URI reads as the texture file as well (an
+//   embedded image has no name: a note says so). Specular colour has no
+//   counterpart: it reads as 0 and is not written.
 // - Names are UTF-8 in glTF. A name that is not valid UTF-8 (text in another
 //   code page) is written with its invalid bytes as U+FFFD, with a note.
 // - Refused with the reason, before the glTF library parses the file (see

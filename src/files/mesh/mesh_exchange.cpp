@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "edit/normal_math.h"
 #include "files/io/line_names.h"
 #include "files/ykt/ykt_files.h"
 
@@ -49,6 +50,14 @@ void SetTextureFile(Document& doc, int i, std::string_view text) {
     doc.texture_file[i][n] = '\0';
 }
 
+bool IsPlaceholderTexture(std::string_view name) {
+    if (name.size() != 4) return name.empty();
+    for (size_t k = 0; k < 4; ++k) {
+        if ((name[k] | 0x20) != "none"[k]) return false;
+    }
+    return true;
+}
+
 void StartMeshModel(Document& doc) {
     ResetDocument(doc);
     for (auto& p : doc.texture_map_param_p12) {
@@ -84,6 +93,30 @@ Vec3 FacetNormal(const Vec3& a, const Vec3& b, const Vec3& c) {
     const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
     if (!(length > 0.0) || !std::isfinite(length)) return {0.0f, 0.0f, 0.0f};
     return {static_cast<float>(nx / length), static_cast<float>(ny / length), static_cast<float>(nz / length)};
+}
+
+void WeightedNormals(std::span<const Vec3> positions, std::span<const Face> faces, const std::vector<bool>& replace,
+                     std::span<Vec3> normals) {
+    std::vector<Vec3d> sums(positions.size(), Vec3d{0.0, 0.0, 0.0});
+    // Triangle by triangle in face order, a corner that repeats an earlier
+    // one of its triangle left out: the terms and order of RecomputeNormals.
+    const auto add = [&](int32_t a, int32_t b, int32_t c) {
+        const size_t corner[3] = {static_cast<size_t>(a), static_cast<size_t>(b), static_cast<size_t>(c)};
+        const bool adds[3] = {replace[corner[0]], b != a && replace[corner[1]],
+                              c != a && c != b && replace[corner[2]]};
+        if (!(adds[0] || adds[1] || adds[2])) return;
+        const TriangleWeights w = WeighTriangle(positions[corner[0]], positions[corner[1]], positions[corner[2]]);
+        for (int k = 0; k < 3; ++k) {
+            if (adds[k]) AddWeighted(sums[corner[k]], w, k);
+        }
+    };
+    for (const Face& f : faces) {
+        add(f.v[0], f.v[1], f.v[2]);
+        if (f.v[3] != -1) add(f.v[0], f.v[2], f.v[3]);
+    }
+    for (size_t g = 0; g < positions.size(); ++g) {
+        if (replace[g]) normals[g] = UnitNormal(sums[g]);
+    }
 }
 
 namespace {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <new>
+#include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -39,6 +40,10 @@ void SetUniqueName(Document& doc, int i, std::string_view text);
 
 // Parts i's texture file name: text cut to 259 bytes, as the table holds it.
 void SetTextureFile(Document& doc, int i, std::string_view text);
+
+// Whether a texture file name names no file: empty, or "none" (any case),
+// which YKT models hold for a parts without a texture.
+bool IsPlaceholderTexture(std::string_view name);
 
 // An empty Document with the values the YKT text reader starts from
 // (texture mapping p1, p2 = 1); materials, units and motions stay zero.
@@ -98,6 +103,14 @@ inline bool IsFiniteVec(const Vec3& v) {
     // x - x is NaN for an infinity and for NaN, 0 otherwise.
     return v.x - v.x == 0.0f && v.y - v.y == 0.0f && v.z - v.z == 0.0f;
 }
+
+// The editor's vertex normal (the angle-weighted sum of its triangles'
+// normals, see edit/normal_math.h) for each vertex of one parts whose
+// replace flag is set: positions are the parts' vertices, faces its faces
+// with numbers from its first vertex. A vertex without a usable triangle
+// gets 0 0 0.
+void WeightedNormals(std::span<const Vec3> positions, std::span<const Face> faces, const std::vector<bool>& replace,
+                     std::span<Vec3> normals);
 
 // The values a format's reader refuses when they are not finite, so that
 // its writer must not write them: positions always, the rest as marked.

@@ -1,5 +1,7 @@
 #include "files/mesh/obj_format.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "files/io/line_names.h"
@@ -42,17 +44,42 @@ void WriteColour(OutputFile& out, const char* tag, const float* rgb) {
     TextLine(out).Text(tag).Float(rgb[0]).Float(rgb[1]).Float(rgb[2]).End();
 }
 
+// A texture file name as MTL readers everywhere take it: Windows' \ as /.
+// Only in a name of ASCII bytes: in code page 932 text, 0x5C is also the
+// second byte of some characters.
+std::string PortablePath(const char* name) {
+    std::string path = name;
+    if (std::all_of(path.begin(), path.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        std::replace(path.begin(), path.end(), '\\', '/');
+    }
+    return path;
+}
+
+// The ambient colour written as Ka. A model read from YKT text (or glTF)
+// has no ambient of its own, only a copy of the diffuse colour; as Ka that
+// copy lights every side fully and viewers show the material flat. Such an
+// ambient is written as kAmbientShare of the diffuse colour instead; one of
+// its own is written as it is.
+constexpr float kAmbientShare = 0.2f;
+
+void AmbientOf(const Material& m, float* rgb) {
+    const bool copy = m.ambient[0] == m.diffuse[0] && m.ambient[1] == m.diffuse[1] && m.ambient[2] == m.diffuse[2];
+    for (int k = 0; k < 3; ++k) rgb[k] = copy ? kAmbientShare * m.diffuse[k] : m.ambient[k];
+}
+
 void WriteLibrary(const Document& doc, const std::vector<std::string>& names, OutputFile& out) {
     out.Write("# TORVEL\n", 9);
     for (int i = 0; i < doc.parts_count; ++i) {
         const Material& m = doc.material[i];
         WriteName(out, "\nnewmtl ", names[static_cast<size_t>(i)]);
         WriteColour(out, "Kd", m.diffuse);
-        WriteColour(out, "Ka", m.ambient);
+        float ambient[3];
+        AmbientOf(m, ambient);
+        WriteColour(out, "Ka", ambient);
         WriteColour(out, "Ks", m.specular);
         WriteColour(out, "Ke", m.emission);
         TextLine(out).Text("Ns").Float(m.specular_power).Text("\nd").Float(m.diffuse[3]).End();
-        if (doc.texture_file[i][0] != '\0') WriteName(out, "map_Kd ", doc.texture_file[i]);
+        if (doc.texture_file[i][0] != '\0') WriteName(out, "map_Kd ", PortablePath(doc.texture_file[i]));
     }
 }
 

@@ -24,7 +24,8 @@
 //   into a fan from its first corner, with a note.
 // - OBJ has no weights: they are dropped, with a note.
 // - Materials, one per parts, named after it in the MTL file: diffuse
-//   r g b -> "Kd" and its a -> "d", ambient -> "Ka", specular -> "Ks",
+//   r g b -> "Kd" and its a -> "d", ambient -> "Ka" (a mere copy of the
+//   diffuse colour as a share of it, see AmbientOf), specular -> "Ks",
 //   emission -> "Ke", specular power -> "Ns", the texture file -> "map_Kd".
 //   Reading, the alpha of ambient is d as well, those of specular and
 //   emission are 0; a parts without a material, or whose library cannot be

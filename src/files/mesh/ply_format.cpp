@@ -91,6 +91,14 @@ public:
         out = ToFloat(d);
         return true;
     }
+    bool Double(PlyType type, double& out) {
+        if (ascii_) return WordToDouble(words_.Next(), out);
+        if (type == PlyType::Float64) return Load(out);
+        float f;
+        if (!Load(f)) return false;
+        out = f;
+        return true;
+    }
     bool Int(PlyType type, int64_t& out) {
         if (ascii_) return WordToInt(words_.Next(), out) && FitsType(out, type);
         switch (type) {
@@ -202,6 +210,9 @@ private:
             }
             if (role == Role::X || role == Role::Y || role == Role::Z) has[static_cast<int>(role) - 1] = true;
             if (role == Role::Weight) doc_.has_blend = true;
+            // Earlier versions of this program wrote YKT's v, counted from
+            // the top, as "v"; the writer now writes "t" from the bottom.
+            if (role == Role::V) v_from_bottom_ = !(header_.torvel_comment && p.name == "v");
             roles_.push_back(role);
         }
         if (!has[0] || !has[1] || !has[2]) return Fail(Line(e), "頂点に x, y, z がそろっていません");
@@ -260,9 +271,16 @@ private:
                                       &doc_.texture_map_v[g], &doc_.blend[g]};
             for (size_t p = 0; p < roles_.size(); ++p) {
                 const PlyProperty& property = e.properties[p];
-                const bool read = roles_[p] == Role::Skip
-                                      ? values.SkipProperty(property)
-                                      : values.Float(property.type, *targets[static_cast<int>(roles_[p])]);
+                bool read;
+                if (roles_[p] == Role::Skip) {
+                    read = values.SkipProperty(property);
+                } else if (roles_[p] == Role::V && v_from_bottom_) {
+                    double t;
+                    read = values.Double(property.type, t);
+                    doc_.texture_map_v[g] = ToFloat(1.0 - t);
+                } else {
+                    read = values.Float(property.type, *targets[static_cast<int>(roles_[p])]);
+                }
                 if (!read) return Ended(values, "頂点", k);
             }
             if (!IsFiniteVec(position)) {
@@ -350,16 +368,19 @@ private:
     PlyHeader header_;
     std::vector<Role> roles_;  // of the vertex properties, in their order
     int corners_ = -1;         // the face property that holds the corners
+    bool v_from_bottom_ = true;  // whether the file counts v up from the image's bottom row
 };
 
 void WriteHeader(const Document& doc, OutputFile& out, bool ascii, int64_t triangles) {
     std::string header = "ply\nformat ";
     header += ascii ? "ascii" : "binary_little_endian";
-    header += " 1.0\ncomment written by TORVEL\nelement vertex ";
+    header += " 1.0\n";
+    header += kPlyTorvelComment;
+    header += "\nelement vertex ";
     header += std::to_string(doc.vertices.size());
     header += "\nproperty float x\nproperty float y\nproperty float z\n"
               "property float nx\nproperty float ny\nproperty float nz\n"
-              "property float u\nproperty float v\n";
+              "property double s\nproperty double t\n";
     if (doc.has_blend) header += "property float weight\n";
     header += "element face ";
     header += std::to_string(triangles);
@@ -367,19 +388,25 @@ void WriteHeader(const Document& doc, OutputFile& out, bool ascii, int64_t trian
     out.Write(header.data(), header.size());
 }
 
+// s and t are doubles: t = 1 - v counts v from the bottom as most programs
+// do, and only a double holds 1 - v of a float exactly (for every v above
+// 2^-29, as in OBJ), so that reading 1 - t back gives the same float.
 void WriteVertices(const Document& doc, OutputFile& out, bool ascii) {
     for (size_t g = 0; g < doc.vertices.size(); ++g) {
         const Vec3& v = doc.vertices[g];
         const Vec3& n = doc.normals[g];
-        const float values[9] = {v.x, v.y, v.z, n.x, n.y, n.z, doc.texture_map_u[g], doc.texture_map_v[g],
-                                 doc.has_blend ? doc.blend[g] : 0.0f};
-        const size_t count = doc.has_blend ? 9 : 8;
+        const float floats[6] = {v.x, v.y, v.z, n.x, n.y, n.z};
+        const double st[2] = {doc.texture_map_u[g], 1.0 - double{doc.texture_map_v[g]}};
         if (!ascii) {
-            out.Write(values, count * sizeof(float));
+            out.Write(floats, sizeof floats);
+            out.Write(st, sizeof st);
+            if (doc.has_blend) out.Write(&doc.blend[g], sizeof(float));
             continue;
         }
         TextLine line(out);
-        for (size_t k = 0; k < count; ++k) line.Float(values[k]);
+        for (float f : floats) line.Float(f);
+        line.Double(st[0]).Double(st[1]);
+        if (doc.has_blend) line.Float(doc.blend[g]);
         line.End();
     }
 }

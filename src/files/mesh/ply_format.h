@@ -4,7 +4,7 @@
 //
 // How a model maps to PLY and back:
 // - Element "vertex": x y z (float or double; positions must be finite),
-//   optional nx ny nz, u v (also read as s t or texture_u texture_v) and
+//   optional nx ny nz, s t (also read as u v or texture_u texture_v) and
 //   weight. Missing normals, u, v and weights read as 0; the weight makes
 //   the model one with weights (has_blend). Any other property, of any PLY
 //   type, scalar or list, is skipped.
@@ -12,15 +12,17 @@
 //   C one of uchar ushort uint char short int and I int or uint. Triangles and
 //   quads stay as they are; a polygon of more corners becomes a fan of
 //   triangles from its first corner. Other elements are skipped.
-// - Texture coordinates: YKT's v runs down the image, 0 at its top row.
-//   PLY does not fix a direction, and many programs count v up from the
-//   bottom. The reader and the writer pass v through unchanged, so that a
-//   YKT -> PLY -> YKT round trip gives back the same float bits; a program
-//   that counts v upwards shows such a texture upside down.
+// - Texture coordinates: YKT's v runs down the image, 0 at its top row;
+//   PLY does not fix a direction, and most programs count it up from the
+//   bottom, as OBJ does. The writer writes t = 1 - v, and s and t as double,
+//   which holds 1 - v of a float exactly (every v above 2^-29), so that a
+//   YKT -> PLY -> YKT round trip gives back the same float bits; the reader
+//   takes v = 1 - t. Earlier versions of this program wrote v unchanged as
+//   "u v": a file with this program's comment and "u v" is read that way.
 // - One parts, named "no-name". The writer merges all parts into one (vertex
-//   numbers rebased), writes x y z nx ny nz u v as float, weight too when the
-//   model has weights, and every face as triangles: a quad a b c d as
-//   (a, b, c) and (a, c, d).
+//   numbers rebased), writes x y z nx ny nz as float, s t as double, weight
+//   (float) too when the model has weights, and every face as triangles: a
+//   quad a b c d as (a, b, c) and (a, c, d).
 // - Read: "format ascii 1.0" and "format binary_little_endian 1.0"; the
 //   big-endian form and unknown formats are refused with the reason.
 #pragma once

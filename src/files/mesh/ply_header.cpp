@@ -89,6 +89,7 @@ bool ReadPlyHeader(std::span<const uint8_t> bytes, PlyHeader& header, ReadReport
         // Other lines are taken for comments too: some exporters write a
         // free-text line without "comment", and the data after the header
         // is still described by the element and property lines.
+        if (text == kPlyTorvelComment) header.torvel_comment = true;
         if (w.empty() || w[0] == "comment" || w[0] == "obj_info") continue;
         if (w[0] == "end_header") {
             if (!format_seen) return fail("\"format\" の行がありません");

@@ -12,6 +12,9 @@
 namespace torvel {
 
 // The PLY scalar types; a property's size in the binary form follows from it.
+// The comment line this program's PLY writer puts in the header.
+inline constexpr char kPlyTorvelComment[] = "comment written by TORVEL";
+
 enum class PlyType : uint8_t { None, Int8, UInt8, Int16, UInt16, Int32, UInt32, Float32, Float64 };
 
 int PlySize(PlyType type);
@@ -36,6 +39,7 @@ struct PlyHeader {
     std::vector<PlyElement> elements;
     size_t body = 0;         // the byte where the values start
     int64_t body_line = 0;   // the line they start on
+    bool torvel_comment = false;  // "comment written by TORVEL", which this program's writer puts
 };
 
 // False, with the reason and its line in the report, when the bytes do not

@@ -2,6 +2,7 @@
 // formats carry: the parts with their names, each triangle's corners with
 // their exact position, normal, u, v (and weight where the format has it),
 // the material values the format maps and the texture file name.
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -90,7 +91,14 @@ TEST(MeshRoundTrip, SamplesKeepPartsCornersMaterialsAndTextures) {
                 for (size_t k = 0; k < a.size(); ++k) {
                     const size_t p = static_cast<size_t>(a[k]), q = static_cast<size_t>(b[k]);
                     ASSERT_TRUE(SameBits(back->vertices[q], original->vertices[p])) << "corner " << k;
-                    ASSERT_TRUE(SameBits(back->normals[q], original->normals[p])) << "corner " << k;
+                    const Vec3& n = original->normals[p];
+                    if (f.form != Form::Obj && n.x == 0.0f && n.y == 0.0f && n.z == 0.0f) {
+                        // glTF holds unit normals only: 0 0 0 goes out as computed from the faces.
+                        const Vec3& m = back->normals[q];
+                        ASSERT_NEAR(std::sqrt(m.x * m.x + m.y * m.y + m.z * m.z), 1.0f, 1e-6f) << "corner " << k;
+                    } else {
+                        ASSERT_TRUE(SameBits(back->normals[q], n)) << "corner " << k;
+                    }
                     ASSERT_TRUE(SameBits(back->texture_map_u[q], original->texture_map_u[p])) << "corner " << k;
                     ASSERT_TRUE(SameBits(back->texture_map_v[q], original->texture_map_v[p])) << "corner " << k;
                     if (back->has_blend) ASSERT_TRUE(SameBits(back->blend[q], original->blend[p])) << "corner " << k;

@@ -117,7 +117,7 @@ TEST(PlyFormat, TheAsciiAndTheBinaryFormOfOneFileReadAlike) {
     const Face faces[4] = {{{0, 1, 2, 3}}, {{0, 1, 2, -1}}, {{0, 2, 4, -1}}, {{0, 4, 3, -1}}};
     for (int f = 0; f < 4; ++f) EXPECT_TRUE(SameBits(doc.faces[f], faces[f])) << "face " << f;
     EXPECT_EQ(doc.texture_map_u[1], 0.75f);
-    EXPECT_EQ(doc.texture_map_v[2], 1.0f);
+    EXPECT_EQ(doc.texture_map_v[2], 0.0f);  // t = 1 is the top row
     EXPECT_EQ(doc.total_corner_max.y, 1.5f);
     EXPECT_FALSE(doc.has_blend);
     EXPECT_STREQ(doc.parts_name[0], "no-name");
