@@ -20,7 +20,11 @@ constexpr char kUsageText[] =
     "  check MODEL                          ファイルの問題を場所とともにすべて表示します\n"
     "\n"
     "各コマンドの詳しい説明: torvel-cli <コマンド> --help\n"
-    "バージョンの表示: torvel-cli --version\n";
+    "バージョンの表示: torvel-cli --version\n"
+    "\n"
+    "環境変数:\n"
+    "  TORVEL_THREADS=N  読み込み、保存、描画、法線の計算に使うスレッドの数 (1 から 8)。\n"
+    "                    ないときや 0 のときは、このプロセスが使える CPU の数 (8 まで)\n";
 
 int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.empty()) {

@@ -148,7 +148,7 @@ constexpr size_t kMaxWalkPerFace = 3;
 
 bool RecomputeNormals(Document& doc) {
     const size_t n = doc.vertices.size();
-    return RecomputeNormalsInThreads(doc, std::min(CoreThreads(), std::max<size_t>(1, n / kVerticesPerThread)));
+    return RecomputeNormalsInThreads(doc, std::min(WorkThreads(), std::max<size_t>(1, n / kVerticesPerThread)));
 }
 
 bool RecomputeNormalsInThreads(Document& doc, size_t threads, size_t block) {

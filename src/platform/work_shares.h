@@ -1,39 +1,55 @@
-// Work cut into shares that run at the same time: share 0 on the calling
-// thread, every other share on a thread of its own. When a thread cannot be
-// started, the calling thread runs that share itself, so every share runs
-// exactly once whatever the system allows, and a result that depends only
-// on the shares' own ranges does not depend on the number of threads.
+// Work cut into shares that run at the same time on one pool of threads per
+// process. The pool starts on the first call that can use it and ends when
+// the program does; a program that never shares work starts no thread.
+//
+// The calling thread takes shares itself, in order, like every worker, so a
+// worker that starts late on a busy machine leaves its shares to the others
+// instead of holding them up, and every share runs exactly once whatever the
+// system allows. A result that depends only on the shares' own ranges
+// therefore does not depend on the number of threads.
+//
+// An exception thrown by a share stops the shares not yet taken; the caller
+// gets the first one once every running share has returned. Long shares poll
+// SharesStopping() where they take their next piece, to stop early as well.
+// A share that calls RunShares runs that work itself, on its own thread.
+// Shares must not wait for one another: they may all run one after another.
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
-#include <exception>
-#include <thread>
-#include <vector>
 
 namespace torvel {
 
-// The threads worth starting for work that scales with the cores: one per
-// core, at most eight.
-inline size_t CoreThreads() {
-    return std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 8);
-}
+inline constexpr size_t kMaxWorkThreads = 8;
 
-// Runs share(k) for k = 0 .. shares - 1 and returns when all have run.
-// share must not throw.
+// The threads worth using for work that scales with the cores: the CPUs the
+// process may use, at most kMaxWorkThreads; TORVEL_THREADS=N sets it (1 runs
+// everything on the calling thread). Read once per process.
+size_t WorkThreads();
+
+// The count for a TORVEL_THREADS value (nullptr when unset) on a process that
+// may use `cpus` CPUs: a number from 1 is taken up to kMaxWorkThreads; 0, an
+// empty value or anything but digits leaves the count to the CPUs.
+size_t ThreadsSetting(const char* setting, size_t cpus);
+
+// True inside a share once a share of its call (or of a call around it) has
+// thrown: the rest of the work is not wanted.
+bool SharesStopping();
+
+// The pool's threads started so far in this process.
+size_t StartedWorkers();
+
+namespace shares_detail {
+using ShareCall = void (*)(const void* share, size_t k);
+void Run(size_t shares, size_t threads, ShareCall call, const void* share);
+}  // namespace shares_detail
+
+// Runs share(k) for k = 0 .. shares - 1 on at most `threads` threads, the
+// calling one included, and returns when all have run; rethrows the first
+// exception a share threw.
 template <typename Share>
-void RunShares(size_t shares, const Share& share) {
-    std::vector<std::thread> workers;
-    size_t started = 1;
-    try {
-        workers.reserve(shares > 1 ? shares - 1 : 0);
-        for (; started < shares; ++started) workers.emplace_back([&share, started] { share(started); });
-    } catch (const std::exception&) {
-        // Fewer threads than shares: the rest run below.
-    }
-    share(0);
-    for (size_t k = started; k < shares; ++k) share(k);
-    for (std::thread& w : workers) w.join();
+void RunShares(size_t shares, const Share& share, size_t threads = WorkThreads()) {
+    shares_detail::Run(
+        shares, threads, [](const void* s, size_t k) { (*static_cast<const Share*>(s))(k); }, &share);
 }
 
 }  // namespace torvel

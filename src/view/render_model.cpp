@@ -22,7 +22,7 @@ namespace torvel {
 namespace {
 
 // Below this many faces and vertices together one thread draws the model
-// sooner than more threads start (a start costs tens of microseconds).
+// sooner than the pool's threads wake and join in.
 constexpr size_t kThreadedWork = 40000;
 
 // The shown parts, as the range [first, end) of parts indices.
@@ -193,7 +193,7 @@ bool RenderModel(Document& doc, ViewState& view, RenderScratch& scratch, const V
                   static_cast<size_t>(doc.face_offset[shown.end]),
                   1};
     const size_t work = (job.vertex_end - job.vertex_begin) + (job.face_end - job.face_begin);
-    size_t shares = scratch.threads != 0 ? scratch.threads : (work < kThreadedWork ? 1 : CoreThreads());
+    size_t shares = scratch.threads != 0 ? scratch.threads : (work < kThreadedWork ? 1 : WorkThreads());
     job.shares = std::clamp<size_t>(shares, 1, static_cast<size_t>(std::max(image.height, 1)));
 
     try {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <string_view>
 
 #include <fast_float/fast_float.h>
 
@@ -76,6 +77,27 @@ bool ScanIntInFull(ScanCursor& c, int32_t& out) {
     return true;
 }
 
+namespace {
+
+// strtof of prefix + [begin, end). The text is copied, zero-terminated, to
+// the stack; only a number longer than any writer makes goes to the heap, so
+// reading a list's lines on many threads allocates nothing in practice.
+float StrtofOf(std::string_view prefix, const char* begin, const char* end) {
+    char buffer[256];
+    const size_t size = prefix.size() + static_cast<size_t>(end - begin);
+    if (size < sizeof buffer) {
+        std::memcpy(buffer, prefix.data(), prefix.size());
+        std::memcpy(buffer + prefix.size(), begin, static_cast<size_t>(end - begin));
+        buffer[size] = '\0';
+        return std::strtof(buffer, nullptr);
+    }
+    std::string text(prefix);
+    text.append(begin, end);
+    return std::strtof(text.c_str(), nullptr);
+}
+
+}  // namespace
+
 bool ScanFloatInFull(ScanCursor& c, float& out) {
     SkipBlanks(c);
     const char* q = c.p;
@@ -138,11 +160,8 @@ bool ScanFloatInFull(ScanCursor& c, float& out) {
                 value_end = r;
             }
         }
-        // Hexadecimal reals are rare: hand a zero-terminated copy to strtof,
-        // which rounds them correctly.
-        std::string text = "0x";
-        text.append(mantissa, value_end);
-        float value = std::strtof(text.c_str(), nullptr);
+        // Hexadecimal reals are rare: strtof rounds them correctly.
+        float value = StrtofOf("0x", mantissa, value_end);
         out = negative ? -value : value;
         c.p = r;
         return true;
@@ -191,7 +210,7 @@ bool ScanFloatInFull(ScanCursor& c, float& out) {
     if (result.ec == std::errc::result_out_of_range) {
         // Older fast_float versions report range errors; the C library gives
         // the infinity or zero that the rounding leads to.
-        value = std::strtof(std::string(q, value_end).c_str(), nullptr);
+        value = StrtofOf("", q, value_end);
     }
     out = negative ? -value : value;
     c.p = r;

@@ -1,19 +1,19 @@
 #include "files/ykt/text_blocks.h"
 
-#include <condition_variable>
-#include <exception>
-#include <mutex>
-#include <thread>
+#include <algorithm>
+#include <memory>
+#include <new>
 #include <vector>
 
 #include "files/ykt/fixed_format.h"
+#include "platform/work_shares.h"
 
 namespace torvel {
 
 namespace {
 
-// Lines per chunk: a vertex chunk is at most about 1.8 MB, so the chunks the
-// second thread hands over go to the file in single writes.
+// Lines per chunk: a vertex chunk is at most about 1.8 MB, so each chunk goes
+// to the file in a single write.
 constexpr size_t kChunkLines = 4096;
 
 char* Reals(const float* v, int count, char* p) {
@@ -66,76 +66,36 @@ void Serial(const Lines& lines, size_t begin, size_t end, OutputFile& out) {
     }
 }
 
-// The second thread formats every odd chunk into one of two buffers, while
-// the calling thread formats the even chunks straight into the file and
-// writes each odd chunk after the even one before it.
-struct Handoff {
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::vector<char> text[2];
-    size_t used[2] = {0, 0};
-    bool full[2] = {false, false};
-};
-
-template <typename Lines, typename Chunk>
-void FormatOddChunks(const Lines& lines, const Chunk& chunk, size_t chunks, Handoff& h) {
-    for (size_t c = 1, r = 0; c < chunks; c += 2, ++r) {
-        const size_t slot = r % 2;
-        {
-            std::unique_lock lock(h.mutex);
-            h.changed.wait(lock, [&] { return !h.full[slot]; });
-        }
-        size_t first, last;
-        chunk(c, first, last);
-        char* start = h.text[slot].data();
-        char* p = start;
-        for (size_t k = first; k < last; ++k) p = lines(k, p);
-        {
-            std::lock_guard lock(h.mutex);
-            h.used[slot] = static_cast<size_t>(p - start);
-            h.full[slot] = true;
-        }
-        h.changed.notify_all();
-    }
-}
-
+// Each round formats as many chunks as there are threads, each into a buffer
+// of its own on a thread of the pool, and then writes them in order.
 template <typename Lines>
-void Parallel(const Lines& lines, size_t begin, size_t end, OutputFile& out) {
+void Parallel(const Lines& lines, size_t begin, size_t end, size_t threads, OutputFile& out) {
     const size_t chunks = (end - begin + kChunkLines - 1) / kChunkLines;
-    const auto chunk = [begin, end](size_t c, size_t& first, size_t& last) {
-        first = begin + c * kChunkLines;
-        last = end - first < kChunkLines ? end : first + kChunkLines;
-    };
-    Handoff h;
-    std::thread worker;
+    const size_t round = std::min(threads, chunks);
+    std::vector<std::unique_ptr<char[]>> text(round);
+    std::vector<size_t> used(round);
     try {
-        for (auto& text : h.text) text.resize(kChunkLines * Lines::kMaxLine);
-        worker = std::thread([&] { FormatOddChunks(lines, chunk, chunks, h); });
-    } catch (const std::exception&) {
-        // No memory or no thread for the second one: one thread does it all.
+        for (auto& t : text) t = std::make_unique_for_overwrite<char[]>(kChunkLines * Lines::kMaxLine);
+    } catch (const std::bad_alloc&) {
+        // No memory for the buffers: one thread writes it all.
         Serial(lines, begin, end, out);
         return;
     }
-    for (size_t c = 0, r = 0; c < chunks; ++c) {
-        if (c % 2 == 0) {
-            size_t first, last;
-            chunk(c, first, last);
-            Serial(lines, first, last, out);
-            continue;
-        }
-        const size_t slot = r++ % 2;
-        {
-            std::unique_lock lock(h.mutex);
-            h.changed.wait(lock, [&] { return h.full[slot]; });
-        }
-        out.Write(h.text[slot].data(), h.used[slot]);
-        {
-            std::lock_guard lock(h.mutex);
-            h.full[slot] = false;
-        }
-        h.changed.notify_all();
+    for (size_t c = 0; c < chunks; c += round) {
+        const size_t n = std::min(round, chunks - c);
+        RunShares(
+            n,
+            [&](size_t k) {
+                const size_t first = begin + (c + k) * kChunkLines;
+                const size_t last = end - first < kChunkLines ? end : first + kChunkLines;
+                char* const start = text[k].get();
+                char* p = start;
+                for (size_t i = first; i < last; ++i) p = lines(i, p);
+                used[k] = static_cast<size_t>(p - start);
+            },
+            threads);
+        for (size_t k = 0; k < n; ++k) out.Write(text[k].get(), used[k]);
     }
-    worker.join();
 }
 
 template <typename Lines>
@@ -145,11 +105,12 @@ void WriteLines(const Lines& lines, size_t size, int32_t begin, int32_t end, Out
     size_t last = end > 0 ? static_cast<size_t>(end) : 0;
     if (last > size) last = size;
     if (last <= first) return;
-    if (last - first < 4 * kChunkLines || std::thread::hardware_concurrency() < 2) {
+    const size_t threads = WorkThreads();
+    if (last - first < 4 * kChunkLines || threads < 2) {
         Serial(lines, first, last, out);
         return;
     }
-    Parallel(lines, first, last, out);
+    Parallel(lines, first, last, threads, out);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The bulk of a text file: one data line per vertex and per face, each
-// beginning with its line break. Large blocks are formatted on two threads,
-// in chunks that the calling thread writes in order, so the bytes are the
+// beginning with its line break. Large blocks are formatted on the pool's
+// threads, in chunks that the calling thread writes in order, so the bytes are the
 // same as from one thread.
 #pragma once
 

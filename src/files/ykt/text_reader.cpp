@@ -224,6 +224,7 @@ struct TextReader {
     void Line(const char* begin, const char* end);
     void EmptyLines(int64_t count);
     const char* ListBlock(const char* p, const char* end);
+    bool ReadListLinesCounting(bool vertices, int64_t first, const char* p, const char* stop);
     void Data(const char* begin, const char* end);
     bool AllocateVertices(const char* what, std::string_view word);
     bool AllocateFaces(const char* what, std::string_view word);
@@ -452,11 +453,18 @@ const char* TextReader::ListBlock(const char* p, const char* end) {
     }
     bool nine[kMaxPieces] = {};
     std::atomic<size_t> next_piece{0};
-    RunShares(std::min(threads.threads, pieces), [&](size_t) {
-        for (size_t k = next_piece++; k < pieces; k = next_piece++) {
-            nine[k] = ReadListLines(doc, vertices, first[k], from[k], from[k + 1]);
-        }
-    });
+    try {
+        RunShares(std::min(threads.threads, pieces), [&](size_t) {
+            for (size_t k = next_piece++; k < pieces && !SharesStopping(); k = next_piece++) {
+                nine[k] = ReadListLines(doc, vertices, first[k], from[k], from[k + 1]);
+            }
+        });
+    } catch (const std::bad_alloc&) {
+        // The line that failed is not known here: read the run again line by
+        // line, so that a failure that repeats names its line, as reading
+        // single lines would.
+        nine[0] = ReadListLinesCounting(vertices, first[0], p, stop);
+    }
     if (vertices && std::find(nine, nine + pieces, true) != nine + pieces) doc.has_blend = true;
     const int64_t count = first[pieces] - first[0];
     if (vertices) {
@@ -470,6 +478,21 @@ const char* TextReader::ListBlock(const char* p, const char* end) {
         next_face += count;
     }
     return stop;
+}
+
+// While an exception leaves it, `line` is the line that threw; otherwise it
+// is as it was.
+bool TextReader::ReadListLinesCounting(bool vertices, int64_t first, const char* p, const char* stop) {
+    const int64_t before = line;
+    bool nine = false;
+    for (int64_t k = first; p < stop; ++k) {
+        const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(stop - p)));
+        ++line;
+        nine |= ReadListLines(doc, vertices, k, p, lf + 1);
+        p = lf + 1;
+    }
+    line = before;
+    return nine;
 }
 
 bool TextReader::AllocateVertices(const char* what, std::string_view word) {

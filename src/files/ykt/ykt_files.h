@@ -31,7 +31,7 @@ bool ReadYktText(Document& doc, InputBytes& input, const Notifier& notifier, Rea
 // at once, in pieces of about piece_bytes of the read window; the Document
 // and the report are the same for any choice.
 struct TextReadThreads {
-    size_t threads = CoreThreads();
+    size_t threads = WorkThreads();
     size_t piece_bytes = size_t{1} << 16;
 };
 bool ReadYktText(Document& doc, InputBytes& input, const Notifier& notifier, ReadReport* report,

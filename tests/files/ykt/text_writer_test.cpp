@@ -111,7 +111,7 @@ std::string ReferenceReal(float v) {
     return {text, std::to_chars(text, text + sizeof text, static_cast<double>(v), std::chars_format::fixed, 6).ptr};
 }
 
-// Blocks large enough to be formatted on two threads come out as one thread
+// Blocks large enough to be formatted on the pool come out as one thread
 // formatting line by line with std::to_chars writes them, with and without
 // weights.
 TEST(WriteYktText, LargeBlocksMatchALineByLineReference) {
