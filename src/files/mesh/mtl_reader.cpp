@@ -1,6 +1,7 @@
 #include "files/mesh/mtl_reader.h"
 
 #include "files/mesh/mesh_exchange.h"
+#include "files/mesh/obj_format.h"
 #include "files/mesh/obj_lines.h"
 #include "files/mesh/obj_numbers.h"
 
@@ -134,6 +135,7 @@ private:
     }
 
     static void Finish(ObjMaterial& m) {
+        AmbientFromObj(m.material);
         m.material.ambient[3] = m.material.diffuse[3];
     }
 

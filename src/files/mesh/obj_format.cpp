@@ -55,18 +55,6 @@ std::string PortablePath(const char* name) {
     return path;
 }
 
-// The ambient colour written as Ka. A model read from YKT text (or glTF)
-// has no ambient of its own, only a copy of the diffuse colour; as Ka that
-// copy lights every side fully and viewers show the material flat. Such an
-// ambient is written as kAmbientShare of the diffuse colour instead; one of
-// its own is written as it is.
-constexpr float kAmbientShare = 0.2f;
-
-void AmbientOf(const Material& m, float* rgb) {
-    const bool copy = m.ambient[0] == m.diffuse[0] && m.ambient[1] == m.diffuse[1] && m.ambient[2] == m.diffuse[2];
-    for (int k = 0; k < 3; ++k) rgb[k] = copy ? kAmbientShare * m.diffuse[k] : m.ambient[k];
-}
-
 void WriteLibrary(const Document& doc, const std::vector<std::string>& names, OutputFile& out) {
     out.Write("# TORVEL\n", 9);
     for (int i = 0; i < doc.parts_count; ++i) {
@@ -74,7 +62,7 @@ void WriteLibrary(const Document& doc, const std::vector<std::string>& names, Ou
         WriteName(out, "\nnewmtl ", names[static_cast<size_t>(i)]);
         WriteColour(out, "Kd", m.diffuse);
         float ambient[3];
-        AmbientOf(m, ambient);
+        AmbientToObj(m, ambient);
         WriteColour(out, "Ka", ambient);
         WriteColour(out, "Ks", m.specular);
         WriteColour(out, "Ke", m.emission);

@@ -45,6 +45,27 @@
 
 namespace torvel {
 
+// The ambient colour as Ka, both ways. A model read from YKT text (or glTF)
+// has no ambient of its own, only a copy of the diffuse colour; as Ka that
+// copy lights every side fully and viewers show the material flat. Such an
+// ambient is written as kAmbientShare of the diffuse colour, and a Ka that is
+// exactly that share (in float) reads back as the copy it was; an ambient of
+// its own is written and read as it is.
+inline constexpr float kAmbientShare = 0.2f;
+
+inline void AmbientToObj(const Material& m, float* rgb) {
+    const bool copy = m.ambient[0] == m.diffuse[0] && m.ambient[1] == m.diffuse[1] && m.ambient[2] == m.diffuse[2];
+    for (int k = 0; k < 3; ++k) rgb[k] = copy ? kAmbientShare * m.diffuse[k] : m.ambient[k];
+}
+
+inline void AmbientFromObj(Material& m) {
+    bool share = true;
+    for (int k = 0; k < 3; ++k) share = share && m.ambient[k] == kAmbientShare * m.diffuse[k];
+    if (share) {
+        for (int k = 0; k < 3; ++k) m.ambient[k] = m.diffuse[k];
+    }
+}
+
 // Reads the material library named in the OBJ file (as written there,
 // relative to the OBJ file's folder) into text; false when it cannot.
 using MaterialLibraryReader = std::function<bool(const std::string& name, std::string& text)>;

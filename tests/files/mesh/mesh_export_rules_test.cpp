@@ -222,6 +222,17 @@ TEST(MeshExportRules, MtlAmbientIsAShareOfDiffuseWhereTheModelHasNoneOfItsOwn) {
         const std::string mtl = Text(folder.Path("model.mtl"));
         EXPECT_NE(mtl.find(std::string(row.ka) + "\n"), std::string::npos) << mtl;
         EXPECT_NE(mtl.find("map_Kd cube.bmp\n"), std::string::npos) << mtl;
+        // And back: the share reads as the copy of diffuse it was.
+        auto back = NewDocument();
+        ReadReport report;
+        std::vector<std::string> read_notes;
+        ASSERT_TRUE(ReadObj(*back, test::ReadBytes(path),
+                            [&](const std::string&, std::string& text) {
+                                text = mtl;
+                                return true;
+                            },
+                            &report, read_notes));
+        for (int k = 0; k < 3; ++k) EXPECT_EQ(back->material[0].ambient[k], row.ambient[k]) << k;
     }
 }
 
