@@ -19,9 +19,12 @@
 # the script has ended.
 #
 # TORVEL_BUILD_DIR names another Windows build folder than build/windows (a
-# relative one from the top of the checkout); it is configured with the
-# MinGW-w64 toolchain when it has no build yet, and the prefix lives in it.
-# TORVEL_NATIVE_BUILD_DIR does the same for build/native, where torvel-cli is.
+# relative one from the top of the checkout), and the prefix lives in it. A
+# folder that holds a build already is taken as it is: its targets are
+# brought up to date from the sources it was configured from (so an older
+# checkout's build times that checkout); an empty one is configured by the
+# windows preset. TORVEL_NATIVE_BUILD_DIR does the same for build/native,
+# where torvel-cli is.
 
 editor_root=$(CDPATH='' cd -- "$(dirname -- "$0")/.." && pwd -P)
 case ${TORVEL_BUILD_DIR:-} in
@@ -55,18 +58,18 @@ editor_windows_path() {
     printf 'Z:%s' "$1" | sed 's|/|\\|g'
 }
 
+# The build folder DIR by PRESET, unless it holds a build already.
+editor_configure() {
+    [ ! -f "$2/CMakeCache.txt" ] || return 0
+    cmake --preset "$1" -B "$2"
+}
+
 editor_build() {
     editor_jobs=$1
     (cd "$editor_root" && scripts/setup >/dev/null)
     command -v python3 >/dev/null 2>&1 || editor_fail "python3 is needed to capture the screen (apt-get install python3)"
     editor_log=$(mktemp "${TMPDIR:-/tmp}/editor-build.XXXXXX")
-    if [ -z "${TORVEL_BUILD_DIR:-}" ]; then
-        set -- --preset windows
-    else
-        set -- -S "$editor_root" -B "$editor_build_dir" -G Ninja \
-            -DCMAKE_TOOLCHAIN_FILE="$editor_root/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release
-    fi
-    if ! (cd "$editor_root" && cmake "$@" &&
+    if ! (cd "$editor_root" && editor_configure windows "$editor_build_dir" &&
           cmake --build "$editor_build_dir" -j "$editor_jobs" --target torvel torvel_help remote-view) >"$editor_log" 2>&1; then
         cat "$editor_log" >&2
         rm -f "$editor_log"
@@ -78,12 +81,7 @@ editor_build() {
 # torvel-cli of the native build, built when it is missing.
 editor_build_cli() {
     [ ! -x "$editor_cli" ] || return 0
-    if [ -z "${TORVEL_NATIVE_BUILD_DIR:-}" ]; then
-        set -- --preset native
-    else
-        set -- -S "$editor_root" -B "$editor_native_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release
-    fi
-    (cd "$editor_root" && cmake "$@" >/dev/null &&
+    (cd "$editor_root" && editor_configure native "$editor_native_dir" >/dev/null &&
         cmake --build "$editor_native_dir" -j 1 --target torvel-cli >/dev/null) || editor_fail "cannot build torvel-cli"
 }
 
