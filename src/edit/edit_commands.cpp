@@ -1,6 +1,9 @@
 #include "edit/edit_commands.h"
 
+#include <optional>
+
 #include "edit/edit_ops.h"
+#include "platform/memory_info.h"
 
 namespace torvel {
 
@@ -50,14 +53,35 @@ void RunToggleOneSided(Document& doc, const EditArguments&, const Notifier&, Edi
     outcome.toggle_state = ToggleOneSided(doc);
 }
 
+// What must hold before a command changes anything (no undo copy, no
+// normals, nothing marked changed); false when it was refused and the user
+// told why.
+using Precheck = bool (*)(const Document&, const EditArguments&, const Notifier&);
+
+// A face split whose result the model could not hold, or the memory the
+// process can still get could not, is refused at once: otherwise it would
+// page for minutes and fail, or end the program.
+bool FaceSplitFits(const Document& doc, const EditArguments& arguments, const Notifier& notifier) {
+    if (!arguments.confirmed) return true;
+    const std::optional<MessageId> refusal = FaceSplitRefusal(
+        CountFaceSplit(doc, arguments.quad_pattern, arguments.triangle_pattern), AvailableMemoryBytes());
+    if (refusal) ShowMessage(notifier, *refusal);
+    return !refusal;
+}
+
+constexpr Precheck PrecheckOf(EditCommand command) {
+    return command == C::SplitFaces ? FaceSplitFits : nullptr;
+}
+
 struct CommandRow {
     EditCommandRule rule;
     Operation operate;
+    Precheck precheck;
 };
 
 constexpr CommandRow kRows[] = {
 #define TORVEL_EDIT_COMMAND_ROW(name, menu, option, model, change, snap, normals, deselect, whole, redraw, availability) \
-    {{C::name, model, change, snap, normals, deselect, whole, redraw, A::availability}, Run##name},
+    {{C::name, model, change, snap, normals, deselect, whole, redraw, A::availability}, Run##name, PrecheckOf(C::name)},
     TORVEL_EDIT_COMMANDS(TORVEL_EDIT_COMMAND_ROW)
 #undef TORVEL_EDIT_COMMAND_ROW
 };
@@ -96,6 +120,8 @@ EditOutcome RunEditCommand(Document& doc, EditCommand command, const EditArgumen
     EditOutcome outcome;
     if (rule.needs_model && doc.parts_count <= 0) return outcome;
     outcome.ran = true;
+    const Precheck precheck = RowOf(command).precheck;
+    if (precheck != nullptr && !precheck(doc, arguments, notifier)) return outcome;
     // Without memory for the snapshot the edit still goes ahead, with
     // nothing to undo; the user is told.
     if (rule.takes_snapshot) {

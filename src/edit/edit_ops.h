@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "model/document.h"
 #include "model/notifier.h"
@@ -61,6 +62,19 @@ void RecomputePartsBounds(Document& doc, int k);
 // and face lists of every parts (equal positions merged, unused vertices
 // dropped). True when at least one face was split.
 bool SplitFaces(Document& doc, int quad_pattern, int triangle_pattern, const Notifier& notifier);
+// What a face split would make, counted before it runs: the exact number of
+// faces and the vertices expected (equal points merged as a grid merges
+// them; the true number lies near it).
+struct FaceSplitSize {
+    uint64_t faces = 0;
+    uint64_t expected_vertices = 0;
+};
+FaceSplitSize CountFaceSplit(const Document& doc, int quad_pattern, int triangle_pattern);
+// Why a face split of that size is refused before it starts: the model could
+// not hold it (SplitTooLarge), or the memory the system can still give
+// (available bytes; 0 when it does not say) could not (SplitNeedsMoreMemory);
+// nothing when it fits.
+std::optional<MessageId> FaceSplitRefusal(const FaceSplitSize& size, uint64_t available);
 // Angle-weighted vertex normals of the whole model from its triangles (a
 // quadrilateral counts as two). Does nothing when parts_selection < 0.
 // False, with the normals as they were, when its working memory could not

@@ -219,15 +219,44 @@ void RebuildParts(const Document& doc, int k, const PartsPlan& plan, const Patte
     PlaceRun(doc, base, plan.first, plan.last, patterns, r, faces + plan.face_begin);
 }
 
-}  // namespace
-
-bool SplitFaces(Document& doc, int quad_pattern, int triangle_pattern, const Notifier& notifier) {
-    if (!CheckPartsLimit(doc, notifier)) return false;
+Patterns PatternsOf(int quad_pattern, int triangle_pattern) {
     if (quad_pattern < kFirstQuadPattern || quad_pattern > kLastQuadPattern) quad_pattern = kFirstQuadPattern;
     if (triangle_pattern < kFirstTrianglePattern || triangle_pattern > kLastTrianglePattern) {
         triangle_pattern = kFirstTrianglePattern;
     }
-    const Patterns patterns{kFacePatterns[quad_pattern], kFacePatterns[triangle_pattern]};
+    return {kFacePatterns[quad_pattern], kFacePatterns[triangle_pattern]};
+}
+
+}  // namespace
+
+FaceSplitSize CountFaceSplit(const Document& doc, int quad_pattern, int triangle_pattern) {
+    const Patterns patterns = PatternsOf(quad_pattern, triangle_pattern);
+    FaceSplitSize size;
+    for (int k = 0; k < doc.parts_count; ++k) {
+        const size_t base = static_cast<size_t>(doc.vertex_offset[k]);
+        const RunCount count = CountRun(doc, base, doc.face_offset[k], doc.face_offset[k + 1], patterns);
+        size.faces += count.faces;
+        size.expected_vertices += ExpectedPoints(count, static_cast<size_t>(doc.vertex_offset[k + 1]) - base);
+    }
+    return size;
+}
+
+std::optional<MessageId> FaceSplitRefusal(const FaceSplitSize& size, uint64_t available) {
+    if (size.faces > INT32_MAX || size.expected_vertices > INT32_MAX) return MessageId::SplitTooLarge;
+    // The new arrays beside the old model, which the undo copy keeps: every
+    // per-vertex array and the vertex's slot in the merging index, and the
+    // four corners of every face.
+#define TORVEL_VERTEX_ARRAY_BYTES(type, name) +sizeof(type)
+    constexpr uint64_t kVertexBytes = 0 TORVEL_VERTEX_ARRAYS(TORVEL_VERTEX_ARRAY_BYTES) + 8;
+#undef TORVEL_VERTEX_ARRAY_BYTES
+    const uint64_t need = size.expected_vertices * kVertexBytes + size.faces * sizeof(Face);
+    if (available != 0 && need > available) return MessageId::SplitNeedsMoreMemory;
+    return std::nullopt;
+}
+
+bool SplitFaces(Document& doc, int quad_pattern, int triangle_pattern, const Notifier& notifier) {
+    if (!CheckPartsLimit(doc, notifier)) return false;
+    const Patterns patterns = PatternsOf(quad_pattern, triangle_pattern);
     const int P = doc.parts_count;
 
     // Exact sizes first: every face yields its pattern's faces or itself,

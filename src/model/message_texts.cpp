@@ -33,6 +33,10 @@ std::string MessageText(MessageId id) {
         return "内部エラーが発生しました。TORVEL を終了します。";
     case MessageId::SaveChanges:
         return "変更を保存しますか?";
+    case MessageId::SplitTooLarge:
+        return "分割すると頂点か面の数が上限 (" + std::to_string(INT32_MAX) + " 個) を超えます。\n分割できません。";
+    case MessageId::SplitNeedsMoreMemory:
+        return "分割に必要なメモリが足りません。\n分割できません。";
     }
     return {};
 }

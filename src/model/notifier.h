@@ -23,6 +23,8 @@ enum class MessageId {
     FileTruncated,     // a binary file ended early; what was read so far stands
     FatalFault,        // the program hit an internal fault and ends
     SaveChanges,       // the editor asks before unsaved changes would go
+    SplitTooLarge,     // a face split would make more vertices or faces than a model holds
+    SplitNeedsMoreMemory,  // a face split would need more memory than the system can give
 };
 
 enum class MessageIcon { None, Error, Warning };

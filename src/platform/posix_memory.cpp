@@ -1,8 +1,11 @@
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 
 #include <sys/mman.h>
 
 #include "platform/heap_array.h"
+#include "platform/memory_info.h"
 
 namespace torvel {
 
@@ -19,6 +22,21 @@ void AdviseLargeBlock(void* data, size_t bytes) {
     (void)begin;
     (void)end;
 #endif
+}
+
+uint64_t AvailableMemoryBytes() {
+    // MemAvailable (what can be had without swapping) and SwapFree, in kB.
+    std::FILE* f = std::fopen("/proc/meminfo", "r");
+    if (f == nullptr) return 0;
+    uint64_t available = 0, swap = 0;
+    char line[256];
+    while (std::fgets(line, sizeof line, f) != nullptr) {
+        unsigned long long kb = 0;
+        if (std::sscanf(line, "MemAvailable: %llu kB", &kb) == 1) available = kb * 1024;
+        if (std::sscanf(line, "SwapFree: %llu kB", &kb) == 1) swap = kb * 1024;
+    }
+    std::fclose(f);
+    return available == 0 ? 0 : available + swap;
 }
 
 }  // namespace torvel

@@ -1,5 +1,6 @@
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -154,6 +155,34 @@ TEST(SplitFaces, LimitRefusesWithoutAnyChange) {
     EXPECT_EQ(rec.ids(), std::vector<MessageId>{MessageId::PartsLimitReached});
     EXPECT_EQ(doc->total_face_count, 1);
     EXPECT_EQ(doc->normals[0].z, -1.0f);
+}
+
+// Counted before it runs, a split's faces are exact and its vertices near
+// the true number; a size the model or the memory could not hold is refused.
+TEST(SplitFaces, IsCountedAndRefusedBeforeItStartsWhenItCannotFit) {
+    for (int pattern : {0, 1, 2}) {
+        auto doc = test::MakeGrid(20, 20);
+        std::fill(doc->vertex_selection.begin(), doc->vertex_selection.end(), uint8_t{1});
+        const FaceSplitSize size = CountFaceSplit(*doc, pattern, 3);
+        Recorder rec;
+        ASSERT_TRUE(SplitFaces(*doc, pattern, 3, rec.notifier()));
+        EXPECT_EQ(size.faces, doc->faces.size()) << pattern;
+        EXPECT_GE(size.expected_vertices, doc->vertices.size()) << pattern;
+        EXPECT_LE(size.expected_vertices, doc->vertices.size() * 5 / 4 + 16) << pattern;
+    }
+    constexpr uint64_t kLimit = 0x7FFFFFFF;
+    const struct {
+        FaceSplitSize size;
+        uint64_t available;
+        std::optional<MessageId> refusal;
+    } rows[] = {
+        {{kLimit + 1, 10}, 0, MessageId::SplitTooLarge},
+        {{10, kLimit + 1}, uint64_t{1} << 50, MessageId::SplitTooLarge},
+        {{1000000, 1000000}, 1000000, MessageId::SplitNeedsMoreMemory},
+        {{1000000, 1000000}, 0, std::nullopt},  // the system does not say
+        {{1000000, 1000000}, uint64_t{1} << 40, std::nullopt},
+    };
+    for (const auto& row : rows) EXPECT_EQ(FaceSplitRefusal(row.size, row.available), row.refusal);
 }
 
 }  // namespace
