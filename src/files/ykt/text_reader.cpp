@@ -235,7 +235,7 @@ struct TextReader {
     // What does not stop the read but check lists: a closing tag that is
     // missing, a list shorter than its count.
     void Note(const std::string& why) { Report(report, Place(line) + why); }
-    void NoteUnclosed(const TagMatch& tag, std::string_view line_text);
+    void NoteUnclosed(std::string_view line_text);
     void NoteShortLists();
     std::string Place(int64_t at) const;
     ModelPlaces Places() const;
@@ -278,7 +278,7 @@ void TextReader::Line(const char* begin, const char* end) {
     const std::string_view line(begin, static_cast<size_t>(end - begin));
     const TagMatch tag = FindTag(line);
     if (state != kNone && tag.kind != TagKind::None && !(tag.kind == TagKind::Close && tag.row == state)) {
-        NoteUnclosed(tag, line);
+        NoteUnclosed(line);
     }
     if (tag.kind == TagKind::None || (state != kNone && tag.row > state)) {
         if (state != kNone) Data(begin, end);
@@ -314,7 +314,7 @@ void TextReader::Line(const char* begin, const char* end) {
     told_unclosed = false;
 }
 
-void TextReader::NoteUnclosed(const TagMatch& tag, std::string_view line_text) {
+void TextReader::NoteUnclosed(std::string_view line_text) {
     if (told_unclosed) return;
     told_unclosed = true;
     Note(std::string(kTags[state].close) + " がないまま " + std::string(line_text) + " があります");
