@@ -28,6 +28,14 @@ struct Vec3 {
     float x, y, z;
 };
 
+// x - x is NaN for an infinity and for NaN, 0 otherwise.
+inline bool IsFinite(float f) {
+    return f - f == 0.0f;
+}
+inline bool IsFiniteVec(const Vec3& v) {
+    return IsFinite(v.x) && IsFinite(v.y) && IsFinite(v.z);
+}
+
 // Four vertex indices local to the face's parts; a fourth index of -1 marks
 // a triangle.
 struct Face {

@@ -121,10 +121,6 @@ void WeightedNormals(std::span<const Vec3> positions, std::span<const Face> face
 
 namespace {
 
-bool IsFinite(float f) {
-    return f - f == 0.0f;
-}
-
 // The first value of the rule that is not finite, as a reason; empty when
 // every one is finite.
 std::string NonFiniteValue(const Document& doc, const FiniteRule& rule) {

@@ -99,11 +99,6 @@ bool WriteMeshFile(Document& doc, const FilePath& path, const Notifier& notifier
 // from the side it points to; 0 0 0 for a degenerate triangle.
 Vec3 FacetNormal(const Vec3& a, const Vec3& b, const Vec3& c);
 
-inline bool IsFiniteVec(const Vec3& v) {
-    // x - x is NaN for an infinity and for NaN, 0 otherwise.
-    return v.x - v.x == 0.0f && v.y - v.y == 0.0f && v.z - v.z == 0.0f;
-}
-
 // The editor's vertex normal (the angle-weighted sum of its triangles'
 // normals, see edit/normal_math.h) for each vertex of one parts whose
 // replace flag is set: positions are the parts' vertices, faces its faces

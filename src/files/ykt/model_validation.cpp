@@ -130,8 +130,6 @@ bool IsSoundModel(const Document& doc) {
 
 void ReportNonFiniteValues(const Document& doc, ReadReport* report) {
     if (report == nullptr || !IsSoundModel(doc)) return;
-    const auto finite = [](float f) { return f - f == 0.0f; };
-    const auto finite3 = [&](const Vec3& v) { return finite(v.x) && finite(v.y) && finite(v.z); };
     for (int i = 0; i < doc.parts_count; ++i) {
         for (int32_t g = doc.vertex_offset[i]; g < doc.vertex_offset[i + 1]; ++g) {
             const size_t k = static_cast<size_t>(g);
@@ -139,10 +137,10 @@ void ReportNonFiniteValues(const Document& doc, ReadReport* report) {
                 bool ok;
                 const char* what;
             } values[] = {
-                {finite3(doc.vertices[k]), "位置"},
-                {finite3(doc.normals[k]), "法線"},
-                {finite(doc.texture_map_u[k]) && finite(doc.texture_map_v[k]), "テクスチャ座標"},
-                {!doc.has_blend || finite(doc.blend[k]), "重み"},
+                {IsFiniteVec(doc.vertices[k]), "位置"},
+                {IsFiniteVec(doc.normals[k]), "法線"},
+                {IsFinite(doc.texture_map_u[k]) && IsFinite(doc.texture_map_v[k]), "テクスチャ座標"},
+                {!doc.has_blend || IsFinite(doc.blend[k]), "重み"},
             };
             for (const auto& v : values) {
                 if (!v.ok) {
