@@ -594,6 +594,14 @@ std::string Precheck(const GltfJson& json, GltfOutline& outline) {
     if (!outline.extensions_required.empty()) {
         return "必須の拡張 \"" + outline.extensions_required[0] + "\" には対応していません";
     }
+    if (outline.values > kMaxJsonValues) {
+        return "JSON の値が多すぎます (" + std::to_string(outline.values) + " 個、" + std::to_string(kMaxJsonValues) +
+               " 個まで)";
+    }
+    if (outline.longest_list > kMaxListEntries) {
+        return "\"" + outline.longest_list_name + "\" の項目が多すぎます (" + std::to_string(outline.longest_list) + " 個、" +
+               std::to_string(kMaxListEntries) + " 個まで)";
+    }
     return {};
 }
 
@@ -635,8 +643,8 @@ bool ReadGltfModel(Document& doc, std::span<const uint8_t> bytes, const External
         Report(report, "ファイルが空です");
         return false;
     }
-    if (bytes.size() > std::numeric_limits<unsigned int>::max()) {
-        Report(report, "glTF ファイルが大きすぎます (4 GiB まで)");
+    if (bytes.size() > kMaxGltfFileBytes) {
+        Report(report, kGltfTooLarge);
         return false;
     }
     const GltfJson json = FindGltfJson(bytes);

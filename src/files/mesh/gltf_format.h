@@ -39,7 +39,9 @@
 // - Refused with the reason, before the glTF library parses the file (see
 //   gltf_precheck.h): a broken binary layout, JSON nested too deep, a
 //   version other than 2.x, compressed meshes or any other required
-//   extension, buffers that would copy one file over and over. After it:
+//   extension, more JSON values or list entries than a model's file needs,
+//   buffers that would copy one file over and over, a file past 4 GiB
+//   (before it is read). After it:
 //   whatever the library refuses or throws, a buffer file shorter than
 //   declared, sparse accessors, data outside its buffer, indices out of
 //   range, node cycles, a node placed more than 255 times (a model holds
@@ -60,6 +62,11 @@
 #include "model/notifier.h"
 
 namespace torvel {
+
+// The largest glTF file the reader takes (the library counts bytes in 32
+// bits), and the reason it gives for a larger one.
+inline constexpr uint64_t kMaxGltfFileBytes = 0xFFFFFFFF;
+inline constexpr char kGltfTooLarge[] = "glTF ファイルが大きすぎます (4 GiB まで)";
 
 // Reads a file a .gltf names (a buffer's URI, relative to the .gltf file's
 // folder, already decoded) into bytes: its first max_bytes bytes, or all of

@@ -49,23 +49,27 @@ class OutlineReader : public nlohmann::json_sax<nlohmann::json> {
 public:
     explicit OutlineReader(GltfOutline& outline) : outline_(outline) {}
 
-    bool null() override { return true; }
-    bool boolean(bool) override { return true; }
+    bool null() override { return Value(); }
+    bool boolean(bool) override { return Value(); }
     bool number_integer(number_integer_t n) override {
+        Value();
         if (n >= 0) Number(static_cast<uint64_t>(n));
         return true;
     }
     bool number_unsigned(number_unsigned_t n) override {
+        Value();
         Number(n);
         return true;
     }
     bool number_float(number_float_t n, const string_t&) override {
+        Value();
         if (n >= 0 && n < 1.8e19 && n == static_cast<double>(static_cast<uint64_t>(n))) {
             Number(static_cast<uint64_t>(n));
         }
         return true;
     }
     bool string(string_t& s) override {
+        Value();
         if (depth_ == 2 && top_ == "asset" && key_ == "version") {
             outline_.has_version = true;
             outline_.version = s;
@@ -76,9 +80,20 @@ public:
         }
         return true;
     }
-    bool binary(binary_t&) override { return true; }
-    bool start_object(std::size_t) override { return Open(); }
-    bool start_array(std::size_t) override { return Open(); }
+    bool binary(binary_t&) override { return Value(); }
+    bool start_object(std::size_t) override {
+        Value();
+        if (depth_ == 1) top_list_ = false;
+        return Open();
+    }
+    bool start_array(std::size_t) override {
+        Value();
+        if (depth_ == 1) {
+            top_list_ = true;
+            entries_ = 0;
+        }
+        return Open();
+    }
     bool end_object() override {
         if (InBuffer()) EndBuffer();
         return Close();
@@ -94,6 +109,17 @@ public:
 private:
     // A buffer is an object at depth 3: the root, "buffers", its entry.
     bool InBuffer() const { return depth_ == 3 && top_ == "buffers"; }
+
+    // Counts a value, and an entry when it lies directly in a top-level
+    // list (depth is still that of its container here).
+    bool Value() {
+        ++outline_.values;
+        if (depth_ == 2 && top_list_ && ++entries_ > outline_.longest_list) {
+            outline_.longest_list = entries_;
+            outline_.longest_list_name = top_;
+        }
+        return true;
+    }
 
     void Number(uint64_t n) {
         if (InBuffer() && key_ == "byteLength") byte_length_ = n;
@@ -124,6 +150,8 @@ private:
     int depth_ = 0;
     std::string top_, key_, uri_;
     uint64_t byte_length_ = 0;
+    bool top_list_ = false;  // the open top-level member is a list
+    uint64_t entries_ = 0;   // entries of that list so far
 };
 
 }  // namespace

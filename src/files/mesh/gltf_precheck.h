@@ -16,6 +16,16 @@ namespace torvel {
 // The deepest nesting of JSON arrays and objects the reader takes.
 inline constexpr int kMaxJsonDepth = 512;
 
+// The most JSON values (every object, array, string, number, true, false
+// and null) and the most entries of one top-level list ("nodes",
+// "accessors", ...) the reader takes. The library's document tree and its
+// records cost some hundred bytes per value and a few hundred per entry,
+// whatever the text spends on them ("{}," is three bytes), so these bound
+// the memory a small file can make it take: about 200 MB at worst, where
+// the glTF files of real models stay far below both.
+inline constexpr uint64_t kMaxJsonValues = uint64_t{1} << 20;
+inline constexpr uint64_t kMaxListEntries = uint64_t{1} << 16;
+
 // The JSON text of a glTF file: the binary form's first chunk, or the whole
 // text form. Empty with the reason in why when the binary form's layout is
 // broken (its magic, version 2, total length, chunk lengths within the file
@@ -45,6 +55,9 @@ struct GltfOutline {
     std::string version;                          // asset.version
     std::vector<std::string> extensions_required;
     std::vector<ExternalBuffer> external_buffers;  // those with a URI, in the order of "buffers"
+    uint64_t values = 0;                           // every JSON value
+    uint64_t longest_list = 0;                     // entries of the longest top-level list
+    std::string longest_list_name;
 };
 
 // Reads the outline with a streaming parse (no document tree). False when

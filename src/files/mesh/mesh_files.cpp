@@ -103,6 +103,15 @@ const char* MeshFormatExtension(MeshFormat format) {
 
 bool ReadMeshFile(Document& doc, MeshFormat format, const FilePath& path, ReadReport& report,
                   std::vector<std::string>& notes) {
+    // A glTF file past what its reader takes is refused before it is read.
+    if (format == MeshFormat::Gltf || format == MeshFormat::Glb) {
+        ReadReport ignored;
+        const InputBytes input = OpenModelInput(path, &ignored);
+        if (input.ok() && input.Size() > kMaxGltfFileBytes) {
+            report.Add(kGltfTooLarge);
+            return false;
+        }
+    }
     HeapArray<uint8_t> bytes;
     return ReadWhole(path, bytes, report) && ReadMesh(doc, format, path, bytes, report, notes);
 }

@@ -12,6 +12,7 @@
 
 #include "cli/mesh_files.h"
 #include "files/mesh/gltf_format.h"
+#include "files/mesh/mesh_files.h"
 #include "test_support.h"
 
 namespace torvel {
@@ -127,6 +128,11 @@ TEST(GltfHostile, EachIsRefusedWithItsReason) {
          "\"t.bin\" は 36 バイトで、byteLength の 40 バイトに足りません"},
         {"many buffers copying one file", test::Bytes(Triangle(many + R"({"uri":"t.bin","byteLength":36})")),
          "同じファイルを指すバッファーが多すぎます"},
+        // The library's tree took 568 MB for a million empty nodes (3 MB).
+        {"65537 nodes", test::Bytes(Triangle(kGlbBuffer, R"(,"nodes":[)" + Repeat("{},", 65536) + "{}]")),
+         "\"nodes\" の項目が多すぎます (65537 個、65536 個まで)"},
+        {"a million and one numbers", test::Bytes(Triangle(kGlbBuffer, R"(,"extras":{"a":[)" + Repeat("0,", 1 << 20) + "0]}")),
+         "JSON の値が多すぎます"},
         {"library's words after the reason", test::Bytes(R"({"asset":{"version":"2.0"},"buffers":[{"byteLength":)"),
          "glTF として読めません: "},
     };
@@ -207,6 +213,19 @@ TEST(GltfHostile, AHugeBufferFileIsReadOnlyAsFarAsDeclared) {
     std::ostringstream err;
     ASSERT_TRUE(cli::LoadAnyForCli(*doc, folder.Path("big.gltf"), r.notifier(), err)) << err.str();
     EXPECT_EQ(doc->total_vertex_count, 3);
+}
+
+// A .gltf past what the reader takes was read whole (4.8 GB) before it was
+// refused.
+TEST(GltfHostile, AFilePastFourGiBIsRefusedBeforeItIsRead) {
+    test::TempFolder folder;
+    test::WriteBytes(folder.Path("big.gltf"), test::Bytes(Triangle()));
+    std::filesystem::resize_file(folder.Path("big.gltf"), uint64_t{4800} << 20);
+    auto doc = NewDocument();
+    ReadReport report;
+    std::vector<std::string> notes;
+    EXPECT_FALSE(ReadMeshFile(*doc, MeshFormat::Gltf, FilePath(folder.Path("big.gltf")), report, notes));
+    EXPECT_NE(AllProblems(report).find(kGltfTooLarge), std::string::npos) << AllProblems(report);
 }
 #endif
 
