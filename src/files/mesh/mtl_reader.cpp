@@ -1,5 +1,7 @@
 #include "files/mesh/mtl_reader.h"
 
+#include <unordered_map>
+
 #include "files/mesh/mesh_exchange.h"
 #include "files/mesh/obj_format.h"
 #include "files/mesh/obj_lines.h"
@@ -58,15 +60,22 @@ public:
         }
         for (ObjMaterial& m : read_) Finish(m);
         // A later material of the same name replaces the earlier one.
+        std::unordered_map<std::string, size_t> index;
+        for (size_t k = 0; k < out_.size(); ++k) index[out_[k].name] = k;
+        size_t added = 0;
+        for (const ObjMaterial& m : read_) added += index.count(m.name) == 0 ? 1 : 0;
+        if (out_.size() + added > kMaxLibraryMaterials) {
+            why = TooMany();
+            return false;
+        }
+        out_.reserve(out_.size() + added);
         for (ObjMaterial& m : read_) {
-            bool replaced = false;
-            for (ObjMaterial& earlier : out_) {
-                if (earlier.name == m.name) {
-                    earlier = m;
-                    replaced = true;
-                }
+            const auto [at, fresh] = index.try_emplace(m.name, out_.size());
+            if (fresh) {
+                out_.push_back(std::move(m));
+            } else {
+                out_[at->second] = std::move(m);
             }
-            if (!replaced) out_.push_back(std::move(m));
         }
         return true;
     }
@@ -76,6 +85,7 @@ private:
     std::string ReadLine(ScanCursor c) {
         const std::string_view key = TakeWord(c);
         if (key == "newmtl") {
+            if (read_.size() == kMaxLibraryMaterials) return TooMany();
             read_.push_back({std::string(RestOfLine(c)), {}, {}});
             read_.back().material.specular_power = 1.0f;
             read_.back().material.diffuse[3] = 1.0f;
@@ -132,6 +142,10 @@ private:
     static std::string Extra(ScanCursor& c, int count) {
         if (AtLineEnd(c)) return {};
         return Quoted(TakeWord(c)) + " は余分です (数は " + std::to_string(count) + " つまで)";
+    }
+
+    static std::string TooMany() {
+        return "材質が多すぎます (" + std::to_string(kMaxLibraryMaterials) + " 個まで)";
     }
 
     static void Finish(ObjMaterial& m) {

@@ -109,6 +109,8 @@ TEST(ObjFormat, AMissingMaterialLibraryGivesTheGeometryAndANote) {
 TEST(ObjFormat, DamagedFilesAreRefusedAndBadLibrariesNotedWithTheirLine) {
     const std::string tri = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
     const std::string use_red = "mtllib m.mtl\nusemtl red\n" + tri + "f 1 2 3\n";
+    std::string many_materials;
+    for (int k = 0; k <= 65536; ++k) many_materials += "newmtl m" + std::to_string(k) + "\n";
     std::string many_objects;
     for (int i = 0; i < 256; ++i) many_objects += "o x\nf 1 2 3\n";
     std::string long_face = "f";
@@ -150,6 +152,8 @@ TEST(ObjFormat, DamagedFilesAreRefusedAndBadLibrariesNotedWithTheirLine) {
         {"library: nan", use_red, "newmtl red\nKd 1 nan 0\n", "\"m.mtl\" を読めないため、材料なしで読みました (2 行目: \"nan\" は有限の数ではありません)"},
         {"library: two numbers", use_red, "newmtl red\nNs 1\nKa 1 1\n", "(3 行目: 数が足りません)"},
         {"library: extra word", use_red, "newmtl red\nd 0.5 0.5\n", "(2 行目: \"0.5\" は余分です"},
+        // A million materials took minutes (each compared with every earlier one).
+        {"library: too many materials", use_red, many_materials, "(65537 行目: 材質が多すぎます (65536 個まで))"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
