@@ -638,7 +638,7 @@ bool LoadWithLibrary(tinygltf::Model& model, std::span<const uint8_t> bytes, boo
 }
 
 bool ReadGltfModel(Document& doc, std::span<const uint8_t> bytes, const ExternalFileReader& read_file,
-                   ReadReport* report, std::vector<std::string>& notes) {
+                   ReadReport* report, std::vector<std::string>& notes, const std::function<void()>& release_bytes) {
     if (bytes.empty()) {
         Report(report, "ファイルが空です");
         return false;
@@ -662,6 +662,7 @@ bool ReadGltfModel(Document& doc, std::span<const uint8_t> bytes, const External
     const bool binary = json.glb_length > 0;
     tinygltf::Model model;
     if (!LoadWithLibrary(model, binary ? bytes.first(json.glb_length) : bytes, binary, files, report)) return false;
+    if (release_bytes) release_bytes();
     return GltfModel(doc, model, report, notes).Read();
 }
 
@@ -873,8 +874,9 @@ private:
 }  // namespace
 
 bool ReadGltf(Document& doc, std::span<const uint8_t> bytes, const ExternalFileReader& read_file,
-              ReadReport* report, std::vector<std::string>& notes) {
-    return ReadMeshModel(doc, report, [&] { return ReadGltfModel(doc, bytes, read_file, report, notes); });
+              ReadReport* report, std::vector<std::string>& notes, const std::function<void()>& release_bytes) {
+    return ReadMeshModel(doc, report,
+                         [&] { return ReadGltfModel(doc, bytes, read_file, report, notes, release_bytes); });
 }
 
 bool WriteGltf(Document& doc, const FilePath& path, bool binary, const Notifier& notifier,

@@ -77,9 +77,13 @@ using ExternalFileReader =
 
 // Reads the text or the binary form, told apart by the binary form's magic
 // "glTF". Starts with ResetDocument; on failure leaves the Document empty,
-// with the reason in the report; notes gets what was left out.
+// with the reason in the report; notes gets what was left out. The library
+// copies what it needs of bytes: release_bytes, when given, is called once
+// bytes are no longer read, so that the caller can free them before the
+// model's arrays are made.
 bool ReadGltf(Document& doc, std::span<const uint8_t> bytes, const ExternalFileReader& read_file,
-              ReadReport* report, std::vector<std::string>& notes);
+              ReadReport* report, std::vector<std::string>& notes,
+              const std::function<void()>& release_bytes = {});
 
 // Writes the binary form (.glb) or the text form. notes gets one line for
 // each kind of data the file could not hold. A model that is not sound is

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -57,7 +58,7 @@ constexpr Extension kExtensions[] = {
 };
 
 bool ReadMesh(Document& doc, MeshFormat format, const FilePath& path, std::span<const uint8_t> bytes,
-              ReadReport& report, std::vector<std::string>& notes) {
+              const std::function<void()>& release_bytes, ReadReport& report, std::vector<std::string>& notes) {
     // A file the model file names (a material library, a buffer), whole.
     const auto read_beside = [&](const std::string& name, auto& data) {
         ReadReport ignored;
@@ -72,7 +73,7 @@ bool ReadMesh(Document& doc, MeshFormat format, const FilePath& path, std::span<
     case MeshFormat::Stl: return ReadStl(doc, bytes, &report);
     case MeshFormat::Ply: return ReadPly(doc, bytes, &report);
     case MeshFormat::Obj: return ReadObj(doc, bytes, read_beside, &report, notes);
-    default: return ReadGltf(doc, bytes, read_buffer, &report, notes);
+    default: return ReadGltf(doc, bytes, read_buffer, &report, notes, release_bytes);
     }
 }
 
@@ -113,7 +114,10 @@ bool ReadMeshFile(Document& doc, MeshFormat format, const FilePath& path, ReadRe
         }
     }
     HeapArray<uint8_t> bytes;
-    return ReadWhole(path, bytes, report) && ReadMesh(doc, format, path, bytes, report, notes);
+    // The glTF library copies the buffers it keeps: the file's bytes go
+    // before the model's arrays are made.
+    const auto release = [&bytes] { HeapArray<uint8_t>().swap(bytes); };
+    return ReadWhole(path, bytes, report) && ReadMesh(doc, format, path, bytes, release, report, notes);
 }
 
 bool WriteMeshFileAs(Document& doc, MeshFormat format, const FilePath& path, bool ascii, const Notifier& notifier,
