@@ -14,6 +14,7 @@
 #include "files/mesh/mesh_libraries.h"
 #include "files/mesh/texture_image.h"
 #include "files/ykt/ykt_files.h"
+#include "platform/file_system.h"
 
 namespace torvel {
 
@@ -1009,14 +1010,16 @@ private:
 // .gltf never names an image that is not there.
 template <typename Write>
 bool WriteWithImages(Document& doc, const FilePath& path, const TextureImages& found, const Notifier& notifier,
-                     const OutputOps& ops, Write write) {
+                     const OutputOps& ops, Write write, std::vector<std::string>& replaced) {
     SetWaitCursor(notifier, true);
     OutputFile out(path, ops);
     if (!StartModelOutput(doc, out, notifier)) return false;
     const std::filesystem::path folder = out.file_path().native.parent_path();
     std::vector<std::unique_ptr<OutputFile>> images;
     for (size_t k = 0; k < found.files.size(); ++k) {
-        images.push_back(std::make_unique<OutputFile>(FilePath(folder / FilePath(found.files[k]).native), ops));
+        const FilePath image(folder / FilePath(found.files[k]).native);
+        if (PathExists(image)) replaced.push_back(Utf8Text(image));
+        images.push_back(std::make_unique<OutputFile>(image, ops));
         if (!StartModelOutput(doc, *images.back(), notifier)) return false;
         images.back()->Write(found.images[k].bytes.data(), found.images[k].bytes.size());
     }
@@ -1053,7 +1056,7 @@ bool WriteGltf(Document& doc, const FilePath& path, bool binary, const Notifier&
         return false;
     }
     GltfWritten written;
-    std::vector<std::string> texture_notes;
+    std::vector<std::string> texture_notes, replaced;
     const TextureImages found =
         FindTextureImages(doc, textures, textures.external_images && !binary, written, texture_notes);
     const tinygltf::Model model = GltfOf(doc, found, binary, written);
@@ -1064,8 +1067,9 @@ bool WriteGltf(Document& doc, const FilePath& path, bool binary, const Notifier&
         return writer.WriteGltfSceneToStream(&model, stream, !binary, binary);
     };
     const bool saved = found.files.empty() ? WriteMeshFile(doc, path, notifier, ops, write)
-                                           : WriteWithImages(doc, path, found, notifier, ops, write);
+                                           : WriteWithImages(doc, path, found, notifier, ops, write, replaced);
     if (!saved) return false;
+    for (const std::string& file : replaced) notes.push_back("既存のファイル " + file + " を画像で置き換えました");
     notes.insert(notes.end(), texture_notes.begin(), texture_notes.end());
     NoteDroppedData(doc, {"glTF", true, true, true}, notes);
     const bool specular = [&] {
