@@ -94,7 +94,8 @@ bool TextureImageOf(std::span<const uint8_t> file, TextureImage& image, std::str
 }
 
 std::string ImageFileName(const std::string& texture_name, const TextureImage& image) {
-    const size_t slash = texture_name.find_last_of("/\\");
+    // A drive (C:) goes too, so that the name stays inside the folder.
+    const size_t slash = texture_name.find_last_of("/\\:");
     std::string name = slash == std::string::npos ? texture_name : texture_name.substr(slash + 1);
     if (image.converted) {
         const size_t dot = name.rfind('.');

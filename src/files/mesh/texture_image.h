@@ -33,8 +33,8 @@ struct TextureImage {
 bool TextureImageOf(std::span<const uint8_t> file, TextureImage& image, std::string& why);
 
 // The name a texture gets as a file of its own beside a .gltf: the last
-// part of the name (after / or \), with ".png" for the extension of a
-// converted BMP or TGA.
+// part of the name (after /, \ or a drive's :), with ".png" for the
+// extension of a converted BMP or TGA.
 std::string ImageFileName(const std::string& texture_name, const TextureImage& image);
 
 }  // namespace torvel
