@@ -3,10 +3,9 @@
 
     validate_exports.py TORVEL_CLI SAMPLES_FOLDER OUTPUT_FOLDER
 
-Every sample (SAMPLES_FOLDER/*.ykt), every OBJ, PLY, STL and glTF model of
-assimp-testmodels that torvel-cli reads, and a cube with a BMP and a TGA
-texture beside it are each written as .glb, as .gltf with embedded images
-and as .gltf with --external-images; scripts/validate-gltf.mjs then checks
+Every sample (SAMPLES_FOLDER/*.ykt), the cube beside its BMP texture and
+every OBJ, PLY, STL and glTF model of assimp-testmodels that torvel-cli
+reads are each written as .glb, as .gltf and as .gltf --external-images; scripts/validate-gltf.mjs then checks
 every export in one node process and fails on any error or warning. Exits
 77 (a skipped test to ctest) when node or the validator is missing;
 scripts/setup installs both.
@@ -29,34 +28,16 @@ EXTENSIONS = (".obj", ".ply", ".stl", ".gltf", ".glb")
 MIN_FOREIGN = 40
 
 
-def bmp_2x2():
-    """A 2 x 2 24-bit BMP: red, green / blue, white."""
+def textured_cube(samples, folder):
+    """samples/cube.ykt beside the cube.bmp it names: a 2 x 2 24-bit BMP."""
     rows = b"\xff\x00\x00\xff\xff\xff\x00\x00" + b"\x00\x00\xff\x00\xff\x00\x00\x00"
-    header = struct.pack("<2sIHHI", b"BM", 54 + len(rows), 0, 0, 54)
-    info = struct.pack("<IiiHHIIiiII", 40, 2, 2, 1, 24, 0, len(rows), 2835, 2835, 0, 0)
-    return header + info + rows
-
-
-def tga_2x2():
-    """A 2 x 2 uncompressed 24-bit TGA."""
-    return struct.pack("<BBBHHBHHHHBB", 0, 0, 2, 0, 0, 0, 0, 0, 2, 2, 24, 0) + b"\x00\x00\xff" * 4
-
-
-def textured_cubes(samples, folder):
-    """cube.ykt names cube.bmp; a copy beside a BMP, another naming a TGA."""
-    models = []
-    with open(os.path.join(samples, "cube.ykt"), "rb") as f:
-        text = f.read()
-    for ext, image in ((".bmp", bmp_2x2()), (".tga", tga_2x2())):
-        sub = os.path.join(folder, "textured" + ext.replace(".", "-"))
-        os.makedirs(sub, exist_ok=True)
-        with open(os.path.join(sub, "cube" + ext), "wb") as f:
-            f.write(image)
-        model = os.path.join(sub, "cube.ykt")
-        with open(model, "wb") as f:
-            f.write(text.replace(b"cube.bmp", b"cube" + ext.encode()))
-        models.append(model)
-    return models
+    bmp = struct.pack("<2sIHHIIiiHHIIiiII", b"BM", 54 + len(rows), 0, 0, 54,
+                      40, 2, 2, 1, 24, 0, len(rows), 2835, 2835, 0, 0) + rows
+    os.makedirs(folder, exist_ok=True)
+    shutil.copy(os.path.join(samples, "cube.ykt"), folder)
+    with open(os.path.join(folder, "cube.bmp"), "wb") as f:
+        f.write(bmp)
+    return [os.path.join(folder, "cube.ykt")]
 
 
 def main():
@@ -68,7 +49,7 @@ def main():
     shutil.rmtree(out, ignore_errors=True)
     os.makedirs(out)
     own = sorted(os.path.join(samples, n) for n in os.listdir(samples) if n.endswith(".ykt"))
-    own += textured_cubes(samples, os.path.join(out, "inputs"))
+    own += textured_cube(samples, os.path.join(out, "inputs"))
     foreign = []
     for kind in ("OBJ", "PLY", "STL", "glTF2"):
         for folder, _, names in os.walk(os.path.join(MODELS, kind)):
