@@ -4,7 +4,7 @@
 // size at most: its dimensions must be positive, at most kMaxTextureSide
 // each and kMaxTexturePixels together, and a file must be at least one
 // byte per kMaxPixelsPerByte pixels (the densest run-length coding a TGA
-// can hold; a BMP header claiming 30000 x 30000 pixels in 60 bytes is
+// can hold; a BMP header claiming 4000 x 4000 pixels in 70 bytes is
 // refused). A PNG or JPEG is decoded once as well, so that a truncated or
 // corrupt one is refused rather than embedded.
 #pragma once
