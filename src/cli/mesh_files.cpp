@@ -37,13 +37,13 @@ bool LoadAnyForCli(Document& doc, const std::string& path, const Notifier& notif
 }
 
 bool SaveAnyForCli(Document& doc, const std::string& path, bool ykt_binary, bool ascii, const Notifier& notifier,
-                   std::ostream& err) {
+                   std::ostream& err, const TextureExport& textures) {
     const FilePath file(path);
     const MeshFormat format = FormatOfPath(FilePath(path));
     std::vector<std::string> notes;
     bool saved = false;
     if (format != MeshFormat::Ykt) {
-        saved = WriteMeshFileAs(doc, format, file, ascii, notifier, notes);
+        saved = WriteMeshFileAs(doc, format, file, ascii, notifier, notes, textures);
     } else if (ykt_binary) {
         return WriteYktBinary(doc, file, notifier);
     } else {

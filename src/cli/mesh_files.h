@@ -16,14 +16,16 @@ using torvel::FormatOfPath;
 using torvel::MeshFormat;
 using torvel::MeshFormatExtension;
 using torvel::MeshFormatName;
+using torvel::TextureExport;
 
 // Loads a model of any format, printing the messages and the reasons of a
 // refusal on err, and the notes of what was read differently.
 bool LoadAnyForCli(Document& doc, const std::string& path, const Notifier& notifier, std::ostream& err);
 
 // Saves in the path's format (YKT in the binary or text form, STL and PLY
-// ASCII or binary); what the format cannot hold is noted on err.
+// ASCII or binary, glTF with the textures textures finds); what the format
+// cannot hold is noted on err.
 bool SaveAnyForCli(Document& doc, const std::string& path, bool ykt_binary, bool ascii, const Notifier& notifier,
-                   std::ostream& err);
+                   std::ostream& err, const TextureExport& textures = {});
 
 }  // namespace torvel::cli

@@ -4,17 +4,10 @@
 
 #include "files/io/output_file.h"
 
-#define STB_IMAGE_WRITE_IMPLEMENTATION
+// The encoder's implementation is compiled once, in the core
+// (files/mesh/texture_image.cpp).
 #define STBI_WRITE_NO_STDIO
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#endif
 #include <stb/stb_image_write.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
 
 namespace torvel::cli {
 

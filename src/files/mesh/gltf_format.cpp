@@ -3,13 +3,18 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <map>
+#include <memory>
+#include <set>
 
 #include "files/mesh/mesh_exchange.h"
 #include "files/mesh/gltf_precheck.h"
 #include "files/mesh/mesh_libraries.h"
+#include "files/mesh/texture_image.h"
 #include "files/ykt/ykt_files.h"
+#include "platform/file_system.h"
 
 namespace torvel {
 
@@ -86,6 +91,23 @@ struct AccessorView {
 template <typename T>
 void CopyInto(HeapArray<T>& to, const std::vector<T>& from) {
     if (!from.empty()) std::memcpy(to.data(), from.data(), from.size() * sizeof(T));
+}
+
+// A URI's %XX escapes as the bytes they stand for; anything else as it is.
+std::string PercentDecoded(const std::string& uri) {
+    std::string out;
+    const auto hex = [](char c) {
+        return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    };
+    for (size_t k = 0; k < uri.size(); ++k) {
+        if (uri[k] == '%' && k + 2 < uri.size() && hex(uri[k + 1]) >= 0 && hex(uri[k + 2]) >= 0) {
+            out += static_cast<char>(hex(uri[k + 1]) * 16 + hex(uri[k + 2]));
+            k += 2;
+        } else {
+            out += uri[k];
+        }
+    }
+    return out;
 }
 
 class GltfModel {
@@ -418,20 +440,22 @@ private:
         for (size_t k = 0; k < 3 && k < m.emissiveFactor.size(); ++k) {
             out.emission[k] = static_cast<float>(m.emissiveFactor[k]);
         }
-        // The name the writer keeps when it names no image.
-        if (m.extras.IsObject() && m.extras.Has(kTextureFileKey) && m.extras.Get(kTextureFileKey).IsString()) {
-            SetTextureFile(doc_, i, m.extras.Get(kTextureFileKey).Get<std::string>());
-        }
+        // The name the writer keeps, whether or not the image came along.
+        const bool named =
+            m.extras.IsObject() && m.extras.Has(kTextureFileKey) && m.extras.Get(kTextureFileKey).IsString();
+        if (named) SetTextureFile(doc_, i, m.extras.Get(kTextureFileKey).Get<std::string>());
         const int texture = m.pbrMetallicRoughness.baseColorTexture.index;
-        if (texture < 0 || static_cast<size_t>(texture) >= model_.textures.size()) return;
+        if (named || texture < 0 || static_cast<size_t>(texture) >= model_.textures.size()) return;
         const int source = model_.textures[static_cast<size_t>(texture)].source;
         if (source < 0 || static_cast<size_t>(source) >= model_.images.size()) return;
-        const std::string& uri = model_.images[static_cast<size_t>(source)].uri;
-        if (uri.empty() || uri.rfind("data:", 0) == 0) {
+        const tinygltf::Image& image = model_.images[static_cast<size_t>(source)];
+        if (!image.uri.empty() && image.uri.rfind("data:", 0) != 0) {
+            SetTextureFile(doc_, i, PercentDecoded(image.uri));
+        } else if (!image.name.empty()) {
+            SetTextureFile(doc_, i, image.name);
+        } else {
             ++embedded_images_;
-            return;
         }
-        SetTextureFile(doc_, i, uri);
     }
 
     // Room for n more values, keeping the doubling growth across primitives.
@@ -736,8 +760,119 @@ struct GltfWritten {
     bool renamed = false;    // names with bytes that are not UTF-8
     int64_t replaced = 0;    // normals 0 0 0 or not finite, written as computed
     int64_t normalised = 0;  // finite normals of another length, written as unit
-    int textures = 0;        // texture file names kept in extras
+    int unlooked = 0;        // texture file names kept in extras, no file looked for
+    int empty_parts = 0;     // parts without vertices, written as nodes without a mesh
 };
+
+// The texture images the writer places, one per texture file name that
+// names a usable image; the others stay names in the extras.
+struct TextureImages {
+    std::map<std::string, int, std::less<>> index;  // texture file name -> image
+    std::vector<TextureImage> images;
+    std::vector<std::string> files;  // with external images: each one's file name beside the .gltf
+};
+
+// Looks for every texture file the model names once, with a note for each
+// one that is missing or unusable and each one converted.
+TextureImages FindTextureImages(const Document& doc, const GltfTextures& textures, bool external,
+                                GltfWritten& written, std::vector<std::string>& notes) {
+    TextureImages found;
+    std::set<std::string, std::less<>> tried, files;
+    for (int i = 0; i < doc.parts_count; ++i) {
+        const std::string name = doc.texture_file[i];
+        if (IsPlaceholderTexture(name) || !tried.insert(name).second) continue;
+        if (!textures.read) {
+            ++written.unlooked;
+            continue;
+        }
+        std::vector<unsigned char> bytes;
+        TextureImage image;
+        std::string why;
+        if (!textures.read(name, kMaxTextureBytes + 1, bytes)) {
+            notes.push_back("テクスチャファイル \"" + name +
+                            "\" が見つからないため、画像を入れず名前を材質の extras (texture_file) に残しました");
+            continue;
+        }
+        if (!TextureImageOf(bytes, image, why)) {
+            notes.push_back("テクスチャファイル \"" + name + "\" は画像として使えないため (" + why +
+                            ")、画像を入れず名前を材質の extras (texture_file) に残しました");
+            continue;
+        }
+        if (image.converted) notes.push_back("テクスチャファイル \"" + name + "\" を PNG に変換して入れました");
+        if (external) {
+            // Two textures of one file name from different folders get the
+            // image's number in front.
+            std::string file = ImageFileName(name, image);
+            if (file.empty() || files.count(file) != 0) file = std::to_string(found.images.size()) + "-" + file;
+            files.insert(file);
+            found.files.push_back(file);
+        }
+        found.index.emplace(name, static_cast<int>(found.images.size()));
+        found.images.push_back(std::move(image));
+    }
+    return found;
+}
+
+// A file name as a relative URI: every byte but letters, digits and
+// "-._~" as %XX.
+std::string PercentEncoded(std::string_view name) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char ch : name) {
+        const auto c = static_cast<unsigned char>(ch);
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+            c == '_' || c == '~') {
+            out += ch;
+        } else {
+            out += {'%', kHex[c >> 4], kHex[c & 15]};
+        }
+    }
+    return out;
+}
+
+std::string Base64(const std::vector<uint8_t>& bytes) {
+    static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    for (size_t k = 0; k < bytes.size(); k += 3) {
+        const size_t n = std::min<size_t>(3, bytes.size() - k);
+        uint32_t v = uint32_t{bytes[k]} << 16;
+        if (n > 1) v |= uint32_t{bytes[k + 1]} << 8;
+        if (n > 2) v |= bytes[k + 2];
+        for (size_t j = 0; j < 4; ++j) out += j <= n ? kDigits[(v >> (18 - 6 * j)) & 63] : '=';
+    }
+    return out;
+}
+
+// The images into the model, one texture each, after all the geometry, so
+// that no image's length can put an accessor off its 4-byte alignment.
+void AddImages(tinygltf::Model& model, const TextureImages& found, bool binary, bool& renamed) {
+    for (size_t k = 0; k < found.images.size(); ++k) {
+        const TextureImage& source = found.images[k];
+        tinygltf::Image image;
+        image.mimeType = source.jpeg ? "image/jpeg" : "image/png";
+        if (binary) {
+            tinygltf::Buffer& buffer = model.buffers[0];
+            tinygltf::BufferView view;
+            view.buffer = 0;
+            view.byteOffset = buffer.data.size();
+            view.byteLength = source.bytes.size();
+            buffer.data.insert(buffer.data.end(), source.bytes.begin(), source.bytes.end());
+            buffer.data.resize((buffer.data.size() + 3) & ~size_t{3});
+            model.bufferViews.push_back(view);
+            image.bufferView = static_cast<int>(model.bufferViews.size() - 1);
+        } else if (!found.files.empty()) {
+            image.uri = PercentEncoded(found.files[k]);
+        } else {
+            image.uri = "data:" + image.mimeType + ";base64," + Base64(source.bytes);
+        }
+        model.images.push_back(image);
+        tinygltf::Texture texture;
+        texture.source = static_cast<int>(k);
+        model.textures.push_back(texture);
+    }
+    for (const auto& [name, k] : found.index) model.images[static_cast<size_t>(k)].name = Utf8Name(name.c_str(), renamed);
+}
 
 // The normals of parts i as glTF requires them: unit length. A normal that
 // is zero or not finite is replaced by the editor's own normal of the
@@ -773,7 +908,7 @@ std::vector<Vec3> UnitNormals(const Document& doc, int i, GltfWritten& written) 
 
 // The whole model as a glTF model: one buffer, and per parts a node, a mesh
 // of one primitive and a material.
-tinygltf::Model GltfOf(const Document& doc, GltfWritten& written) {
+tinygltf::Model GltfOf(const Document& doc, const TextureImages& found, bool binary, GltfWritten& written) {
     bool& renamed = written.renamed;
     tinygltf::Model model;
     model.asset.version = "2.0";
@@ -788,7 +923,6 @@ tinygltf::Model GltfOf(const Document& doc, GltfWritten& written) {
         const size_t n = static_cast<size_t>(PartsVertexCount(doc, i));
         tinygltf::Primitive primitive;
         primitive.mode = kTriangles;
-        primitive.material = i;
         if (n > 0) {
             const int position = AddAccessor(model, &doc.vertices[begin], n, 3, TINYGLTF_COMPONENT_TYPE_FLOAT,
                                              TINYGLTF_TARGET_ARRAY_BUFFER);
@@ -819,15 +953,22 @@ tinygltf::Model GltfOf(const Document& doc, GltfWritten& written) {
             primitive.indices = AddAccessor(model, indices.data(), indices.size(), 1,
                                             TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
         }
-        tinygltf::Mesh mesh;
-        mesh.name = Utf8Name(doc.parts_name[i], renamed);
-        if (n > 0) mesh.primitives.push_back(primitive);
-        model.meshes.push_back(mesh);
         tinygltf::Node node;
-        node.name = mesh.name;
-        node.mesh = i;
-        model.nodes.push_back(node);
+        node.name = Utf8Name(doc.parts_name[i], renamed);
         model.scenes[0].nodes.push_back(i);
+        if (n == 0) {
+            // glTF has no mesh without primitives.
+            ++written.empty_parts;
+            model.nodes.push_back(node);
+            continue;
+        }
+        tinygltf::Mesh mesh;
+        mesh.name = node.name;
+        primitive.material = static_cast<int>(model.materials.size());
+        mesh.primitives.push_back(primitive);
+        node.mesh = static_cast<int>(model.meshes.size());
+        model.meshes.push_back(mesh);
+        model.nodes.push_back(node);
 
         const Material& m = doc.material[i];
         tinygltf::Material material;
@@ -838,17 +979,19 @@ tinygltf::Model GltfOf(const Document& doc, GltfWritten& written) {
         // bare metal; YKT's materials are dielectric.
         material.pbrMetallicRoughness.metallicFactor = 0.0;
         material.pbrMetallicRoughness.roughnessFactor = RoughnessOf(m.specular_power);
-        // The texture is named, never referenced as an image: a file the
-        // writer has not seen may not exist beside the output, and an image
-        // that cannot be opened makes other programs refuse the whole file.
+        // The name always, so that reading gives it back; the image only
+        // when the file was found and usable.
         const std::string_view texture = doc.texture_file[i];
         if (!texture.empty()) {
             material.extras = tinygltf::Value(
                 tinygltf::Value::Object{{kTextureFileKey, tinygltf::Value(Utf8Name(doc.texture_file[i], renamed))}});
-            if (!IsPlaceholderTexture(texture)) ++written.textures;
+        }
+        if (const auto image = found.index.find(texture); image != found.index.end()) {
+            material.pbrMetallicRoughness.baseColorTexture.index = image->second;
         }
         model.materials.push_back(material);
     }
+    AddImages(model, found, binary, renamed);
     return model;
 }
 
@@ -871,6 +1014,42 @@ private:
     OutputFile& out_;
 };
 
+// The .gltf and the image files beside it as one save: nothing replaces
+// anything until every file is complete, and the images go first, so the
+// .gltf never names an image that is not there.
+template <typename Write>
+bool WriteWithImages(Document& doc, const FilePath& path, const TextureImages& found, const Notifier& notifier,
+                     const OutputOps& ops, Write write, std::vector<std::string>& replaced) {
+    SetWaitCursor(notifier, true);
+    OutputFile out(path, ops);
+    if (!StartModelOutput(doc, out, notifier)) return false;
+    const std::filesystem::path folder = out.file_path().native.parent_path();
+    std::vector<std::unique_ptr<OutputFile>> images;
+    for (size_t k = 0; k < found.files.size(); ++k) {
+        const FilePath image(folder / FilePath(found.files[k]).native);
+        if (PathExists(image)) replaced.push_back(Utf8Text(image));
+        images.push_back(std::make_unique<OutputFile>(image, ops));
+        if (!StartModelOutput(doc, *images.back(), notifier)) return false;
+        images.back()->Write(found.images[k].bytes.data(), found.images[k].bytes.size());
+    }
+    const bool filled = write(out);
+    bool saved = filled && out.Finish();
+    for (auto& image : images) saved = saved && image->Finish();
+    for (auto& image : images) saved = saved && image->Replace();
+    saved = saved && out.Replace();
+    SetWaitCursor(notifier, false);
+    if (!filled) {
+        ShowMessage(notifier, MessageId::CannotSaveFile);
+    } else if (!saved) {
+        OutputError error = out.error();
+        for (auto& image : images) {
+            if (error == OutputError::None) error = image->error();
+        }
+        ShowMessage(notifier, OutputFailureMessage(error));
+    }
+    return saved;
+}
+
 }  // namespace
 
 bool ReadGltf(Document& doc, std::span<const uint8_t> bytes, const ExternalFileReader& read_file,
@@ -880,21 +1059,28 @@ bool ReadGltf(Document& doc, std::span<const uint8_t> bytes, const ExternalFileR
 }
 
 bool WriteGltf(Document& doc, const FilePath& path, bool binary, const Notifier& notifier,
-               std::vector<std::string>& notes, const OutputOps& ops) {
+               std::vector<std::string>& notes, const GltfTextures& textures, const OutputOps& ops) {
     if (!CanWriteMesh(doc, {.normals = false, .texture = false, .materials = true}, notifier, notes)) return false;
     if (TriangleCount(doc) * 3 > int64_t{UINT32_MAX}) {
         ShowMessage(notifier, MessageId::CannotSaveFile);
         return false;
     }
     GltfWritten written;
-    const tinygltf::Model model = GltfOf(doc, written);
-    const bool saved = WriteMeshFile(doc, path, notifier, ops, [&](OutputFile& out) {
+    std::vector<std::string> texture_notes, replaced;
+    const TextureImages found =
+        FindTextureImages(doc, textures, textures.external_images && !binary, written, texture_notes);
+    const tinygltf::Model model = GltfOf(doc, found, binary, written);
+    const auto write = [&](OutputFile& out) {
         OutputStreamBuffer buffer(out);
         std::ostream stream(&buffer);
         tinygltf::TinyGLTF writer;
         return writer.WriteGltfSceneToStream(&model, stream, !binary, binary);
-    });
+    };
+    const bool saved = found.files.empty() ? WriteMeshFile(doc, path, notifier, ops, write)
+                                           : WriteWithImages(doc, path, found, notifier, ops, write, replaced);
     if (!saved) return false;
+    for (const std::string& file : replaced) notes.push_back("既存のファイル " + file + " を画像で置き換えました");
+    notes.insert(notes.end(), texture_notes.begin(), texture_notes.end());
     NoteDroppedData(doc, {"glTF", true, true, true}, notes);
     const bool specular = [&] {
         for (int i = 0; i < doc.parts_count; ++i) {
@@ -913,9 +1099,13 @@ bool WriteGltf(Document& doc, const FilePath& path, bool binary, const Notifier&
     if (written.normalised > 0) {
         notes.push_back("長さが 1 でない法線 " + std::to_string(written.normalised) + " 個を長さ 1 にして書き出しました");
     }
-    if (written.textures > 0) {
-        notes.push_back("テクスチャ画像は glTF に入れず、テクスチャファイル名 " + std::to_string(written.textures) +
+    if (written.unlooked > 0) {
+        notes.push_back("テクスチャ画像は glTF に入れず、テクスチャファイル名 " + std::to_string(written.unlooked) +
                         " 個を材質の extras (texture_file) に残しました");
+    }
+    if (written.empty_parts > 0) {
+        notes.push_back("頂点のないパーツ " + std::to_string(written.empty_parts) +
+                        " 個はメッシュのないノードとして書き出しました (読み込むと無くなります)");
     }
     if (written.renamed) notes.push_back("UTF-8 でない名前のバイトを U+FFFD に置き換えて書き出しました");
     return true;

@@ -28,12 +28,19 @@
 //   ambient one, as the YKT text reader sets it), the emissive factor the
 //   emission r g b. The metallic factor is 0 (glTF's default of 1 is bare
 //   metal) and the roughness follows the specular power (see RoughnessOf);
-//   reading takes neither. The texture file name goes into the material's
-//   extras as "texture_file", never into an image URI (a file the writer
-//   has not seen must not be named as an image), and reads back from there;
-//   a base colour texture's image URI reads as the texture file as well (an
-//   embedded image has no name: a note says so). Specular colour has no
-//   counterpart: it reads as 0 and is not written.
+//   reading takes neither. Specular colour has no counterpart: it reads as
+//   0 and is not written.
+// - Textures: the texture file name always goes into the material's extras
+//   as "texture_file" and reads back from there. The file itself is looked
+//   for (see GltfTextures) and, when it is a usable image (see
+//   texture_image.h), becomes the material's base colour texture: in the
+//   binary chunk of a .glb, as a data URI in a .gltf, or copied beside a
+//   .gltf; BMP and TGA are converted to PNG. A texture that is missing,
+//   not an image or too large is left out with a note, its name kept.
+//   Reading without "texture_file": the image's URI (percent-decoded), else
+//   its name; an image with neither gives no name, with a note.
+// - A parts without vertices becomes a node without a mesh (glTF has no
+//   empty mesh), so reading leaves it out.
 // - Names are UTF-8 in glTF. A name that is not valid UTF-8 (text in another
 //   code page) is written with its invalid bytes as U+FFFD, with a note.
 // - Refused with the reason, before the glTF library parses the file (see
@@ -85,10 +92,24 @@ bool ReadGltf(Document& doc, std::span<const uint8_t> bytes, const ExternalFileR
               ReadReport* report, std::vector<std::string>& notes,
               const std::function<void()>& release_bytes = {});
 
+// Where the writer finds the texture files a model names, and how a .gltf
+// holds their images.
+struct GltfTextures {
+    // Reads a texture file by the name the model holds (a path relative to
+    // the model's own folder, or absolute); empty when no texture file is
+    // to be looked for, so that the names stay in the materials' extras only.
+    ExternalFileReader read;
+    // A .gltf gets each image as a file of its own beside it, named by a
+    // relative URI, instead of a data URI inside it. A .glb always holds
+    // its images in its binary chunk.
+    bool external_images = false;
+};
+
 // Writes the binary form (.glb) or the text form. notes gets one line for
 // each kind of data the file could not hold. A model that is not sound is
 // refused.
 bool WriteGltf(Document& doc, const FilePath& path, bool binary, const Notifier& notifier,
-               std::vector<std::string>& notes, const OutputOps& ops = DefaultOutputOps());
+               std::vector<std::string>& notes, const GltfTextures& textures = {},
+               const OutputOps& ops = DefaultOutputOps());
 
 }  // namespace torvel

@@ -121,13 +121,23 @@ bool ReadMeshFile(Document& doc, MeshFormat format, const FilePath& path, ReadRe
 }
 
 bool WriteMeshFileAs(Document& doc, MeshFormat format, const FilePath& path, bool ascii, const Notifier& notifier,
-                     std::vector<std::string>& notes) {
+                     std::vector<std::string>& notes, const TextureExport& textures) {
+    GltfTextures images{.read = nullptr, .external_images = textures.external_images};
+    if (!textures.model_path.empty()) {
+        images.read = [&](const std::string& name, size_t max_bytes, std::vector<unsigned char>& data) {
+            // Windows' folder separator works everywhere.
+            std::string named = name;
+            std::replace(named.begin(), named.end(), '\\', '/');
+            ReadReport ignored;
+            return ReadWhole(Beside(textures.model_path, named), data, ignored, max_bytes);
+        };
+    }
     switch (format) {
     case MeshFormat::Stl: return WriteStl(doc, path, ascii, notifier, notes);
     case MeshFormat::Ply: return WritePly(doc, path, ascii, notifier, notes);
     case MeshFormat::Obj: return WriteObj(doc, path, notifier, notes);
-    case MeshFormat::Gltf: return WriteGltf(doc, path, false, notifier, notes);
-    case MeshFormat::Glb: return WriteGltf(doc, path, true, notifier, notes);
+    case MeshFormat::Gltf: return WriteGltf(doc, path, false, notifier, notes, images);
+    case MeshFormat::Glb: return WriteGltf(doc, path, true, notifier, notes, images);
     case MeshFormat::Ykt: break;
     }
     return false;

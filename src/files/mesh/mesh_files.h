@@ -31,11 +31,24 @@ const char* MeshFormatExtension(MeshFormat format);
 bool ReadMeshFile(Document& doc, MeshFormat format, const FilePath& path, ReadReport& report,
                   std::vector<std::string>& notes);
 
+// Where a glTF export finds the texture files the model names, and how a
+// .gltf holds their images (see gltf_format.h).
+struct TextureExport {
+    // The file the model was read from: a texture file named by a relative
+    // name (with / or \ between folders) is looked for in its folder, one
+    // named by an absolute path there. Empty: no texture file is looked for,
+    // and the names stay in the materials' extras only.
+    FilePath model_path;
+    // A .gltf names images copied beside it instead of holding them.
+    bool external_images = false;
+};
+
 // Writes a mesh file (any format but YKT) through the safe save: STL and PLY
 // in their ASCII or binary form, OBJ with its material library beside it,
-// glTF as .gltf text or .glb binary. A refusal is shown through notifier;
-// notes say what the format could not hold.
+// glTF as .gltf text or .glb binary, with the textures textures finds. A
+// refusal is shown through notifier; notes say what the format could not
+// hold.
 bool WriteMeshFileAs(Document& doc, MeshFormat format, const FilePath& path, bool ascii, const Notifier& notifier,
-                     std::vector<std::string>& notes);
+                     std::vector<std::string>& notes, const TextureExport& textures = {});
 
 }  // namespace torvel
