@@ -53,6 +53,7 @@ void Command(int id);
 // is typed into the name field and OK pressed; an empty `type` cancels.
 struct FileDialogScript {
     std::wstring type;
+    int filter = 0;      // the type list's entry (from 1) chosen first; 0 keeps it
     std::wstring shown;  // what the name field offered
     bool opened = false;
 };
