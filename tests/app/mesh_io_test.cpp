@@ -184,12 +184,16 @@ TEST_F(MainWindowTest, SaveAfterAnImportProposesTheNameWithYkt) {
     EXPECT_EQ(save.shown.substr(save.shown.find_last_of(L"\\/") + 1), L"model.v2.ykt");
     EXPECT_TRUE(doc().modified);  // cancelled
 
-    save.type = Preferred(folder.Path("model.v2.ykt"));
+    // A name typed without an extension gets .ykt, also in a folder whose
+    // name has a dot (such a name once went to disk without one).
+    std::filesystem::create_directories(FilePath(folder.Path("sub.dir")).native);
+    save.type = Preferred(folder.Path("sub.dir/saved"));
     save.opened = false;
     RunWithDialog(IDM_FILE_SAVE, save);
     EXPECT_FALSE(doc().modified);
-    EXPECT_EQ(Utf8Text(doc().file_name), folder.Path("model.v2.ykt"));
-    EXPECT_TRUE(std::filesystem::is_regular_file(FilePath(folder.Path("model.v2.ykt")).native));
+    const std::filesystem::path saved = FilePath(folder.Path("sub.dir/saved.ykt")).native.make_preferred();
+    EXPECT_EQ(doc().file_name.native, saved);
+    EXPECT_TRUE(std::filesystem::is_regular_file(saved));
 }
 
 // Refusals: a file the reader refuses shows the usual message with its
