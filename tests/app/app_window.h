@@ -54,7 +54,7 @@ void Command(int id);
 struct FileDialogScript {
     std::wstring type;
     int filter = 0;      // the type list's entry (from 1) chosen first; 0 keeps it
-    std::wstring shown;  // what the name field offered
+    std::wstring shown = {};  // what the name field offered
     bool opened = false;
 };
 // Runs the command with the script answering its dialog; a dialog the
