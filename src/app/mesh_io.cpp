@@ -88,6 +88,7 @@ void ImportModelDialog(HWND owner) {
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = owner;
+    ofn.lpstrTitle = L"インポート";
     ofn.lpstrFilter = kImportFilter;
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = path;
@@ -110,6 +111,7 @@ bool ExportModelDialog(HWND owner) {
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = owner;
+    ofn.lpstrTitle = L"エクスポート";
     ofn.lpstrFilter = filter.c_str();
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = path;
