@@ -67,7 +67,8 @@ bool ImportAndShowModel(const FilePath& path, MeshFormat format) {
     const bool read = ReadMeshFile(*s.doc, format, path, report, notes);
     SetWaitCursor(notifier, false);
     if (!read) {
-        // The reader left the Document empty: the window shows no model.
+        // The reader left the Document empty (as it was when the file could
+        // not be read at all); the window follows it.
         ShowLoadOutcome(false);
         const MessageId id = report.out_of_memory ? MessageId::OutOfMemory : MessageId::LoadFailed;
         ShowMessageWithLines(notifier, id, report.problems, report.omitted);
