@@ -1,4 +1,4 @@
-// インポート and エクスポート through the real dialogs and a drop:
+// インポート and エクスポート through the real dialogs, a drop and a hand-over:
 // the same files and notes as the core's writers and readers give, Save As
 // after an import, refusals with their reasons. (The question before an
 // import is among the ways to leave a changed model, unsaved_changes_test.)
@@ -8,6 +8,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "app/hand_over.h"
 #include "app_window.h"
 #include "files/mesh/mesh_files.h"
 #include "model_compare.h"
@@ -78,10 +79,16 @@ TEST_F(MainWindowTest, EveryExportTypeWritesAsTheCoreAndReadsBackByEveryWayIn) {
         EXPECT_FALSE(doc().modified);
         EXPECT_EQ(Utf8Text(doc().file_name), Sample("two-parts.ykt"));
 
-        FileDialogScript open{Typed(out)};
-        RunWithDialog(IDM_FILE_IMPORT, open);
+        // A hand-over imports after the second instance has its answer:
+        // the notes' box must not keep it waiting.
+        SendHandOver(TheShell().main, Typed(out));
+        EXPECT_FALSE(doc().file_name.empty()) << "imported while the second instance waited";
+        PumpMessages();
         ExpectImported(out);
-        DropFiles({out});  // いいえ to the question: the import's changes go
+        FileDialogScript open{Typed(out)};
+        RunWithDialog(IDM_FILE_IMPORT, open);  // いいえ to the question: the import's changes go
+        ExpectImported(out);
+        DropFiles({out});
         ExpectImported(out);
         ClearMessages();
     }
