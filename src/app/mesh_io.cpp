@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -138,7 +139,12 @@ bool ExportModelDialog(HWND owner) {
     notifier.show_message = [&refusal](const UserMessage& m) { refusal = m; };
     std::vector<std::string> notes;
     bool saved = false;
+    // The writers give a model without a version the default one; an export
+    // leaves the Document as it was.
+    char version[kVersionSize];
+    std::memcpy(version, s.doc->version, kVersionSize);
     RunUnlessOutOfMemory([&] { saved = WriteMeshFileAs(*s.doc, type.format, target, type.ascii, notifier, notes); });
+    std::memcpy(s.doc->version, version, kVersionSize);
     if (refusal) {
         ShowMessageWithLines(shell_notifier, refusal->id, notes);
     } else if (!notes.empty()) {
