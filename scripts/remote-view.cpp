@@ -27,6 +27,9 @@
 //                                         after OK (1) or Cancel (2) waits until the
 //                                         dialog has gone and the command has ended
 //   remote-view.exe controls              lists the open dialog's controls (stderr)
+//   remote-view.exe file-name PATH [TYPE] writes PATH into the open file dialog's name
+//                                         field and, with TYPE, chooses entry TYPE (from
+//                                         1) of its type list; the dialog stays open
 //   remote-view.exe launch EXE MODEL      starts the editor EXE on MODEL and returns when
 //                                         its view has painted the model
 //   remote-view.exe quit                  closes the editor without the question about
@@ -279,7 +282,8 @@ int Usage() {
     Print(stderr,
           L"usage: remote-view.exe [--wait SECONDS] [--direction front|back|left|right|top|bottom] [--zoom 100..1000]\n"
           L"       remote-view.exe rect | view | parts | command ID | zoom PERCENT | drag X0 Y0 X1 Y1 [--hold] | release X Y\n"
-          L"       remote-view.exe open-dialog ID | dialog-click ID... | controls | save PATH text|binary [--hold]\n"
+          L"       remote-view.exe open-dialog ID | dialog-click ID... | controls | file-name PATH [TYPE]\n"
+          L"       remote-view.exe save PATH text|binary [--hold]\n"
           L"       remote-view.exe launch EXE MODEL | quit\n"
           L"       (--time before a step prints its time)\n");
     return 2;
@@ -475,24 +479,21 @@ int RunControls(HWND main) {
     return Finish(main, 0);
 }
 
-// The Save As dialog: the type list and the file name field. The file name
-// is a combo box (cmb13) in the dialogs of newer systems and an edit (edt1)
-// in older ones; whichever exists and is visible is filled.
-int RunSave(HWND main, const wchar_t* path, bool binary, bool hold) {
-    if (!PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDM_FILE_SAVE_AS, 0), 0)) return Fail(L"cannot post"), 1;
-    HWND dialog = WaitForDialog(main, kStepWaitSeconds);
-    if (dialog == nullptr) return Fail(L"no Save As dialog came up"), 1;
-    ListControls(dialog);
-
+// The file dialogs' type list: entry `index` (from 0) chosen as a user's
+// pick is. CB_SETCURSEL tells nobody; the dialog reads the choice when the
+// list reports it.
+bool ChooseType(HWND dialog, int index) {
     HWND types = GetDlgItem(dialog, cmb1);
-    if (types == nullptr) return Fail(L"the Save As dialog has no type list (cmb1)"), Finish(main, 1);
-    const int index = binary ? 1 : 0;
-    if (Send(types, CB_SETCURSEL, index, 0) != index) return Fail(L"cannot choose the type"), Finish(main, 1);
-    // CB_SETCURSEL tells nobody; the dialog reads the choice when the list
-    // reports it, as after a user's pick.
+    if (types == nullptr) return Fail(L"the file dialog has no type list (cmb1)");
+    if (Send(types, CB_SETCURSEL, index, 0) != index) return Fail(L"cannot choose the type");
     Send(dialog, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELCHANGE), reinterpret_cast<LPARAM>(types));
     Send(dialog, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELENDOK), reinterpret_cast<LPARAM>(types));
+    return true;
+}
 
+// The file name is a combo box (cmb13) in the dialogs of newer systems and
+// an edit (edt1) in older ones; whichever exists and is visible is filled.
+bool FillFileName(HWND dialog, const wchar_t* path) {
     HWND name = nullptr;
     for (int id : {cmb13, edt1}) {
         HWND c = GetDlgItem(dialog, id);
@@ -502,16 +503,37 @@ int RunSave(HWND main, const wchar_t* path, bool binary, bool hold) {
             break;
         }
     }
-    if (name == nullptr) return Fail(L"the Save As dialog has no file name field (cmb13, edt1)"), Finish(main, 1);
+    if (name == nullptr) return Fail(L"the file dialog has no file name field (cmb13, edt1)");
     Send(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path));
     wchar_t check[MAX_PATH] = {};
     Send(name, WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(check));
-    if (std::wcscmp(check, path) != 0) return Fail(L"the file name field did not take the path"), Finish(main, 1);
-    Print(stderr, L"remote-view: type %d (%ls), file name \"%ls\"\n", index + 1, binary ? L"binary" : L"text", check);
+    if (std::wcscmp(check, path) != 0) return Fail(L"the file name field did not take the path");
+    return true;
+}
+
+// The Save As dialog: the form in the type list, the path in the name field.
+int RunSave(HWND main, const wchar_t* path, bool binary, bool hold) {
+    if (!PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDM_FILE_SAVE_AS, 0), 0)) return Fail(L"cannot post"), 1;
+    HWND dialog = WaitForDialog(main, kStepWaitSeconds);
+    if (dialog == nullptr) return Fail(L"no Save As dialog came up"), 1;
+    ListControls(dialog);
+    const int index = binary ? 1 : 0;
+    if (!ChooseType(dialog, index) || !FillFileName(dialog, path)) return Finish(main, 1);
+    Print(stderr, L"remote-view: type %d (%ls), file name \"%ls\"\n", index + 1, binary ? L"binary" : L"text", path);
 
     if (hold) return Finish(main, StatusAfterStep(main, dialog));
     if (!Click(main, dialog, IDOK)) return Finish(main, 1);
     return Finish(main, StatusAfterStep(main));
+}
+
+// Any open file dialog (インポート, エクスポート): the path in its name field
+// and, when given, entry TYPE (from 1) of its type list; the dialog stays open.
+int RunFileName(HWND main, const wchar_t* path, long type) {
+    HWND dialog = WaitForDialog(main, kStepWaitSeconds);
+    if (dialog == nullptr) return Fail(L"no dialog is open"), 1;
+    if (type > 0 && !ChooseType(dialog, static_cast<int>(type - 1))) return Finish(main, 1);
+    if (!FillFileName(dialog, path)) return Finish(main, 1);
+    return Finish(main, StatusAfterStep(main, dialog));
 }
 
 // Starts the editor and waits until its view has painted the model: the
@@ -601,6 +623,8 @@ int RunStep(int argc, wchar_t** argv) {
         if (rest != 2 || !ParseInt(args[0], n[0]) || !ParseInt(args[1], n[1])) return Usage();
     } else if (step == L"dialog-click") {
         if (rest < 1) return Usage();
+    } else if (step == L"file-name") {
+        if ((rest != 1 && rest != 2) || (rest == 2 && (!ParseInt(args[1], n[0]) || n[0] <= 0))) return Usage();
     } else if (step == L"save") {
         if (rest != 2 && rest != 3) return Usage();
         if (std::wcscmp(args[1], L"text") != 0 && std::wcscmp(args[1], L"binary") != 0) return Usage();
@@ -645,6 +669,7 @@ int RunStep(int argc, wchar_t** argv) {
     if (step == L"dialog-click") return RunDialogClick(main, rest, args);
     if (step == L"controls") return RunControls(main);
     if (step == L"save") return RunSave(main, args[0], std::wcscmp(args[1], L"binary") == 0, hold);
+    if (step == L"file-name") return RunFileName(main, args[0], n[0]);
     if (controls.view == nullptr) return Fail(L"no view window found"), 1;
     if (step == L"drag") return RunDrag(main, controls.view, n, hold);
     return RunRelease(main, controls.view, n[0], n[1]);

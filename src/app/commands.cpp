@@ -7,6 +7,7 @@
 
 #include "app/controls.h"
 #include "app/face_split_dialog.h"
+#include "app/mesh_io.h"
 #include "app/model_io.h"
 #include "app/out_of_memory.h"
 #include "app/shell.h"
@@ -97,6 +98,8 @@ bool RunTableCommand(int id) {
     if (RunCoreCommand(id)) return true;
     switch (id) {
     case IDM_FILE_OPEN: OpenModelDialog(s.main); return true;
+    case IDM_FILE_IMPORT: ImportModelDialog(s.main); return true;
+    case IDM_FILE_EXPORT: ExportModelDialog(s.main); return true;
     case IDM_FILE_SAVE:
         // Ctrl+S reaches this also while the item is greyed.
         if (HasModel()) SaveModel();
@@ -144,6 +147,7 @@ void RefreshPopupState(HMENU popup, int position) {
     case MENU_POS_FILE:
         EnableMenuItem(popup, IDM_FILE_SAVE, HasModel() ? enabled : greyed);
         EnableMenuItem(popup, IDM_FILE_SAVE_AS, HasModel() ? enabled : greyed);
+        EnableMenuItem(popup, IDM_FILE_EXPORT, HasModel() ? enabled : greyed);
         break;
     case MENU_POS_EDIT: {
         // Each item by its command's availability; the align popup as its

@@ -13,6 +13,7 @@
 #include "app/commands.h"
 #include "app/controls.h"
 #include "app/hand_over.h"
+#include "app/mesh_io.h"
 #include "app/model_io.h"
 #include "app/shell.h"
 #include "app/view_window.h"
@@ -70,16 +71,17 @@ void OnDropFiles(HDROP drop) {
 }
 
 // Either hand-over record; only the UTF-16 one is answered, so that its
-// sender knows it need not send the ANSI one. Without unsaved changes the
+// sender knows it need not send the ANSI one. Without unsaved changes a YKT
 // file is loaded before the answer, as it always was; with them the user
 // is asked after this returns, so that the second instance, which waits
-// for the answer, ends at once.
+// for the answer, ends at once. So is an import, whose notes come in a box.
 LRESULT OnCopyData(HWND hwnd, const COPYDATASTRUCT* data) {
     Shell& s = TheShell();
     FilePath path;
     const HandOverRecord record = ReadHandOver(data, path);
     if (record == HandOverRecord::None) return 0;
-    if (!s.doc->modified && !s.asking_to_save && !s.hand_over_waiting) {
+    const bool ykt = FormatOfPath(path) == MeshFormat::Ykt;
+    if (ykt && !s.doc->modified && !s.asking_to_save && !s.hand_over_waiting) {
         LoadModel(path);
     } else {
         s.handed_over = std::move(path);

@@ -2,13 +2,16 @@
 
 #include <commdlg.h>
 
+#include <filesystem>
 #include <string>
 
 #include "app/commands.h"
 #include "app/controls.h"
+#include "app/mesh_io.h"
 #include "app/out_of_memory.h"
 #include "app/shell.h"
 #include "app/wide_text.h"
+#include "files/mesh/mesh_files.h"
 #include "files/ykt/ykt_files.h"
 #include "resources/resource_ids.h"
 
@@ -30,8 +33,13 @@ void FillPartsList() {
 
 // The core's loading rule, then the window follows the Document.
 bool LoadAndShowModel(const FilePath& path) {
+    return ShowLoadOutcome(LoadModelFile(*TheShell().doc, path, ShellNotifier()));
+}
+
+}  // namespace
+
+bool ShowLoadOutcome(bool loaded) {
     Shell& s = TheShell();
-    const bool loaded = LoadModelFile(*s.doc, path, ShellNotifier());
     if (!loaded) {
         // The Document is empty or unchanged; the window follows it, so that
         // no command acts on a model that is not there.
@@ -52,11 +60,12 @@ bool LoadAndShowModel(const FilePath& path) {
     return true;
 }
 
-}  // namespace
-
 bool LoadModel(const FilePath& path) {
     bool loaded = false;
-    RunUnlessOutOfMemory([&] { loaded = LoadAndShowModel(path); });
+    const MeshFormat format = FormatOfPath(path);
+    RunUnlessOutOfMemory([&] {
+        loaded = format == MeshFormat::Ykt ? LoadAndShowModel(path) : ImportAndShowModel(path, format);
+    });
     return loaded;
 }
 
@@ -97,10 +106,11 @@ bool WriteModel(const FilePath& path, bool binary) {
 bool SaveModelAs() {
     Shell& s = TheShell();
     Document& doc = *s.doc;
-    // The name of the last load or save, as the user typed or chose it.
-    std::wstring proposed = WideFromPath(doc.file_name);
-    const size_t dot = proposed.rfind(L'.');
-    proposed = (dot == std::wstring::npos ? proposed : proposed.substr(0, dot)) + L".ykt";
+    // The name of the last load or save, as the user typed or chose it, or
+    // of the file the model was imported from.
+    // Only the file name's extension goes: a dot in a folder's name stays.
+    std::filesystem::path named = (doc.file_name.empty() ? s.imported_from : doc.file_name).native;
+    const std::wstring proposed = named.replace_extension(L".ykt").wstring();
     wchar_t path[MAX_PATH] = {};
     proposed.copy(path, MAX_PATH - 1);
 
@@ -114,9 +124,10 @@ bool SaveModelAs() {
     ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
     if (!GetSaveFileNameW(&ofn)) return false;
 
-    std::wstring name = path;
-    if (name.find(L'.') == std::wstring::npos) name += L".ykt";
-    return WriteModel(PathFromWide(name), ofn.nFilterIndex == 2);
+    // A name without an extension gets .ykt, also in a folder with a dot.
+    std::filesystem::path name = path;
+    if (!name.has_extension()) name += L".ykt";
+    return WriteModel(FilePath(name), ofn.nFilterIndex == 2);
 }
 
 bool SaveModel() {

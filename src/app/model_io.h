@@ -12,7 +12,13 @@ namespace torvel::app {
 // over, once its WM_COPYDATA has returned.
 inline constexpr UINT kOpenHandedOver = WM_APP + 1;
 
+// Loads a YKT file, or imports a file whose extension names one of the mesh
+// formats: what 開く, a drop, a hand-over and the command line do.
 bool LoadModel(const FilePath& path);
+// After a load or an import: the model shown when `loaded` (view, zoom and
+// toggles reset, the PartsList filled, menus enabled), otherwise the window
+// shows no model when the Document is empty. Returns `loaded`.
+bool ShowLoadOutcome(bool loaded);
 // 開く: asks first when the model has unsaved changes.
 void OpenModelDialog(HWND owner);
 // 名前を付けて保存: the chosen name and form.

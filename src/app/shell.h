@@ -54,6 +54,10 @@ struct Shell {
     FilePath handed_over;
     bool hand_over_waiting = false;
 
+    // The file the shown model was imported from: it has no file of its own,
+    // and Save As proposes this name with .ykt.
+    FilePath imported_from;
+
     // Shows a message to the user and returns the button chosen. A message
     // box owned by the main window by default; tests record the messages
     // and answer the questions instead, so nothing ever blocks.

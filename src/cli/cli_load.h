@@ -7,13 +7,14 @@
 
 #include "files/io/read_report.h"
 #include "files/ykt/ykt_files.h"
+#include "model/message_texts.h"
 
 namespace torvel::cli {
 
 // Prints each line of the report, and how many more were found.
 inline void PrintReport(const ReadReport& report, std::ostream& err) {
     for (const std::string& line : report.problems) err << "  " << line << '\n';
-    if (report.omitted > 0) err << "  ほかに " << report.omitted << " 件\n";
+    if (report.omitted > 0) err << "  " << MoreLinesText(report.omitted) << '\n';
 }
 
 inline bool LoadForCli(Document& doc, const FilePath& path, const Notifier& notifier, std::ostream& err) {

@@ -37,6 +37,10 @@ std::string MessageText(MessageId id) {
         return "分割すると頂点か面の数が上限 (" + std::to_string(INT32_MAX) + " 個) を超えます。\n分割できません。";
     case MessageId::SplitNeedsMoreMemory:
         return "分割に必要なメモリが足りません。\n分割できません。";
+    case MessageId::ImportNotes:
+        return "インポートで次の点が変わりました。";
+    case MessageId::ExportNotes:
+        return "エクスポートで次の点が変わりました。";
     }
     return {};
 }
@@ -49,10 +53,16 @@ MessageIcon MessageIconOf(MessageId id) {
         return MessageIcon::Error;
     case MessageId::FileTruncated:
     case MessageId::SaveChanges:
+    case MessageId::ImportNotes:
+    case MessageId::ExportNotes:
         return MessageIcon::Warning;
     default:
         return MessageIcon::None;
     }
+}
+
+std::string MoreLinesText(size_t count) {
+    return "ほかに " + std::to_string(count) + " 件";
 }
 
 }  // namespace torvel

@@ -11,5 +11,7 @@ namespace torvel {
 // The finished text of a message, with any number already filled in.
 std::string MessageText(MessageId id);
 MessageIcon MessageIconOf(MessageId id);
+// The last line of a list cut short: how many lines are not shown.
+std::string MoreLinesText(size_t count);
 
 }  // namespace torvel

@@ -4,8 +4,10 @@
 // left empty is simply not called.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace torvel {
 
@@ -25,6 +27,8 @@ enum class MessageId {
     SaveChanges,       // the editor asks before unsaved changes would go
     SplitTooLarge,     // a face split would make more vertices or faces than a model holds
     SplitNeedsMoreMemory,  // a face split would need more memory than the system can give
+    ImportNotes,       // heads the list of what an import read differently
+    ExportNotes,       // heads the list of what an export could not write as it is
 };
 
 enum class MessageIcon { None, Error, Warning };
@@ -54,6 +58,11 @@ struct Notifier {
 
 // Formats the message's text and passes it to show_message, if set.
 void ShowMessage(const Notifier& notifier, MessageId id);
+// The message's text followed by one line per entry of `lines` (a reader's
+// reasons, a format's notes), in one box: at most a screenful of them, the
+// rest and `more` counted on a last line.
+void ShowMessageWithLines(const Notifier& notifier, MessageId id, const std::vector<std::string>& lines,
+                          size_t more = 0);
 void SetWaitCursor(const Notifier& notifier, bool busy);
 void SetPartsSplitEnabled(const Notifier& notifier, bool enabled);
 

@@ -111,8 +111,10 @@
 #define IDM_HELP_CONTENTS          40023  /* ﾍﾙﾌﾟ */
 #define IDM_HELP_ABOUT             40024  /* ﾊﾞｰｼﾞｮﾝ情報 */
 #define IDM_FILE_SAVE              40025  /* 上書き保存, Ctrl+S */
+#define IDM_FILE_IMPORT            40026  /* インポート */
+#define IDM_FILE_EXPORT            40027  /* エクスポート */
 #define IDM_FIRST                  40001
-#define IDM_LAST                   40025
+#define IDM_LAST                   40027
 
 /* ---- Positions in the menu bar (GetSubMenu, EnableMenuItem by position) -- */
 

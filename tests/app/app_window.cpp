@@ -193,6 +193,14 @@ void CALLBACK AnswerDialog(HWND dialog, UINT, UINT_PTR timer, DWORD) {
         PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         return;
     }
+    if (script.filter > 0) {
+        // As a click in the type list: the choice, then its two notifications.
+        HWND types = GetDlgItem(dialog, cmb1);
+        SendMessageW(types, CB_SETCURSEL, static_cast<WPARAM>(script.filter - 1), 0);
+        for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK}) {
+            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(cmb1, code), reinterpret_cast<LPARAM>(types));
+        }
+    }
     SetWindowTextW(field, script.type.c_str());
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
 }

@@ -53,7 +53,8 @@ void Command(int id);
 // is typed into the name field and OK pressed; an empty `type` cancels.
 struct FileDialogScript {
     std::wstring type;
-    std::wstring shown;  // what the name field offered
+    int filter = 0;      // the type list's entry (from 1) chosen first; 0 keeps it
+    std::wstring shown = {};  // what the name field offered
     bool opened = false;
 };
 // Runs the command with the script answering its dialog; a dialog the

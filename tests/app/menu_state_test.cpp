@@ -55,8 +55,10 @@ TEST_F(MainWindowTest, ANewWindowHasNoModelSaveIsGreyedAndEditAndDirectionAreUna
     EXPECT_EQ(WindowText(shell().zoom_edit), L"");
     HMENU file = HighlightPopup(MENU_POS_FILE);
     EXPECT_FALSE(Greyed(file, IDM_FILE_OPEN));
+    EXPECT_FALSE(Greyed(file, IDM_FILE_IMPORT));
     EXPECT_TRUE(Greyed(file, IDM_FILE_SAVE));
     EXPECT_TRUE(Greyed(file, IDM_FILE_SAVE_AS));
+    EXPECT_TRUE(Greyed(file, IDM_FILE_EXPORT));
     EXPECT_FALSE(Greyed(file, IDM_FILE_EXIT));
     EXPECT_TRUE(Greyed(shell().menu, MENU_POS_EDIT, MF_BYPOSITION));
     EXPECT_TRUE(Greyed(shell().menu, MENU_POS_DIRECTION, MF_BYPOSITION));
@@ -84,6 +86,7 @@ TEST_F(MainWindowTest, AfterALoadEditItemsWaitForASelectionAndUndoForAnEdit) {
     HandOver(Sample("two-parts.ykt"));
     EXPECT_FALSE(Greyed(HighlightPopup(MENU_POS_FILE), IDM_FILE_SAVE));
     EXPECT_FALSE(Greyed(HighlightPopup(MENU_POS_FILE), IDM_FILE_SAVE_AS));
+    EXPECT_FALSE(Greyed(HighlightPopup(MENU_POS_FILE), IDM_FILE_EXPORT));
 
     HMENU edit = HighlightPopup(MENU_POS_EDIT);
     EXPECT_TRUE(Greyed(edit, IDM_EDIT_UNDO));

@@ -52,13 +52,14 @@ struct LoadedCopy {
 
 // EndSession is Windows asking whether the session may end (shutdown,
 // sign-out): the window stays either way; the answer is what counts.
-enum class Way { CloseBox, Exit, Open, Drop, HandOver, EndSession };
+enum class Way { CloseBox, Exit, Open, Import, Drop, HandOver, EndSession };
 
 const char* NameOf(Way way) {
     switch (way) {
     case Way::CloseBox: return "close box";
     case Way::Exit: return "終了";
     case Way::Open: return "開く";
+    case Way::Import: return "インポート";
     case Way::Drop: return "drop";
     case Way::HandOver: return "hand-over";
     case Way::EndSession: return "end of session";
@@ -85,10 +86,12 @@ void Leave(Way way, const std::string& other, bool goes_on) {
     case Way::Exit:
         Command(IDM_FILE_EXIT);
         break;
-    case Way::Open: {
+    case Way::Open:
+    case Way::Import: {
+        // The import dialog takes a YKT name too, and loads it.
         FileDialogScript script;
         script.type = WideFromPath(FilePath(other));
-        RunWithDialog(IDM_FILE_OPEN, script, goes_on);
+        RunWithDialog(way == Way::Open ? IDM_FILE_OPEN : IDM_FILE_IMPORT, script, goes_on);
         break;
     }
     case Way::Drop:
@@ -104,7 +107,7 @@ void Leave(Way way, const std::string& other, bool goes_on) {
     }
 }
 
-constexpr Way kWays[] = {Way::CloseBox, Way::Exit, Way::Open, Way::Drop, Way::HandOver, Way::EndSession};
+constexpr Way kWays[] = {Way::CloseBox, Way::Exit, Way::Open, Way::Import, Way::Drop, Way::HandOver, Way::EndSession};
 
 TEST_F(MainWindowTest, EveryWayToLeaveAChangedModelAsksAndFollowsTheAnswer) {
     torvel::test::TempFolder folder;
