@@ -143,7 +143,10 @@ bool ExportModelDialog(HWND owner) {
     // leaves the Document as it was.
     char version[kVersionSize];
     std::memcpy(version, s.doc->version, kVersionSize);
-    RunUnlessOutOfMemory([&] { saved = WriteMeshFileAs(*s.doc, type.format, target, type.ascii, notifier, notes); });
+    // Texture files are looked for beside the file the model came from.
+    const TextureExport textures{s.doc->file_name.empty() ? s.imported_from : s.doc->file_name};
+    RunUnlessOutOfMemory(
+        [&] { saved = WriteMeshFileAs(*s.doc, type.format, target, type.ascii, notifier, notes, textures); });
     std::memcpy(s.doc->version, version, kVersionSize);
     if (refusal) {
         ShowMessageWithLines(shell_notifier, refusal->id, notes);
