@@ -5,11 +5,17 @@
 #include <string>
 
 #include "model/notifier.h"
+#include "model/progress.h"
 
 namespace torvel {
 
 // The finished text of a message, with any number already filled in.
 std::string MessageText(MessageId id);
 MessageIcon MessageIconOf(MessageId id);
+
+// The name of a long step, as the progress window shows it.
+std::string WorkStepText(WorkStep step);
+// The progress window's button.
+inline constexpr char kCancelButtonText[] = "キャンセル";
 
 }  // namespace torvel
