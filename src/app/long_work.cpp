@@ -236,6 +236,8 @@ WorkEnd RunLongWork(WorkStep step, const std::function<void(const Notifier&)>& w
         return RunHere(work);
     }
     s.working = true;
+    // Disabling the window takes the keyboard focus from it; it is given back.
+    HWND focus = GetFocus();
     EnableWindow(s.main, FALSE);
     PumpUntilDone(run, thread);
     CloseHandle(thread);
@@ -244,6 +246,7 @@ WorkEnd RunLongWork(WorkStep step, const std::function<void(const Notifier&)>& w
     // window goes.
     EnableWindow(s.main, TRUE);
     DestroyWindow(run.window);
+    if (focus != nullptr && IsWindow(focus)) SetFocus(focus);
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));
     if (s.redraw_after_work) {
         s.redraw_after_work = false;

@@ -49,6 +49,8 @@ std::string WorkStepText(WorkStep step) {
     case WorkStep::SplittingFaces: return "面を分割しています...";
     case WorkStep::ComputingNormals: return "法線を計算しています...";
     case WorkStep::Editing: return "編集しています...";
+    case WorkStep::Importing: return "モデルをインポートしています...";
+    case WorkStep::Exporting: return "モデルをエクスポートしています...";
     }
     return {};
 }

@@ -19,6 +19,8 @@ enum class WorkStep : uint8_t {
     SplittingFaces,
     ComputingNormals,
     Editing,
+    Importing,
+    Exporting,
 };
 
 // Thrown by PollProgress once the user asked for a stop.

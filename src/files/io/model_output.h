@@ -23,7 +23,6 @@ inline bool StartModelOutput(Document& doc, OutputFile& out, const Notifier& not
         ShowMessage(notifier, OutputFailureMessage(out.error()));
         return false;
     }
-    StartStep(notifier.progress, WorkStep::Saving);
     out.ReportTo(notifier.progress, uint64_t{doc.vertices.size()} * 80 + uint64_t{doc.faces.size()} * 24);
     if (doc.version[0] == '\0') std::memcpy(doc.version, kDefaultVersion, sizeof kDefaultVersion);
     return true;

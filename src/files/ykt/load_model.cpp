@@ -107,7 +107,6 @@ bool LoadModelFile(Document& doc, const FilePath& path, const Notifier& notifier
         input.ReportTo(notifier.progress);
         return input;
     };
-    StartStep(notifier.progress, WorkStep::Loading);
     const bool read = ReadEitherForm(doc, open, notifier, r);
     if (read) doc.file_name = path;
     return FinishLoad(doc, read, r, notifier);
