@@ -19,13 +19,14 @@
 namespace torvel::app::test {
 namespace {
 
-// A million quads in both forms, written once for all cases.
+// Half a million quads in both forms, written once for all cases: work
+// that lasts long after the progress window (shown at once here) appears.
 struct GridFiles {
     torvel::test::TempFolder folder;
     std::string binary = folder.Path("grid-binary.ykt");
     std::string text = folder.Path("grid-text.ykt");
     GridFiles() {
-        auto grid = torvel::test::MakeGrid(1000, 1000);
+        auto grid = torvel::test::MakeGrid(700, 700);
         EXPECT_TRUE(WriteYktBinary(*grid, FilePath(binary), Notifier{}));
         EXPECT_TRUE(WriteYktText(*grid, FilePath(text), Notifier{}));
     }
@@ -116,8 +117,8 @@ protected:
     }
 };
 
-// The face split of a million quads, a save in the text form over the file
-// the model came from, and a load of a million quads over a shown model.
+// The face split of the grid, a save in the text form over the file
+// the model came from, and a load of the grid over a shown model.
 TEST_F(ProgressTest, CancelLeavesTheDocumentAndTheFilesAsTheyWere) {
     const struct {
         const char* name;
