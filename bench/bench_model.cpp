@@ -13,6 +13,17 @@
 
 namespace torvel::bench {
 
+Progress* PolledProgress() {
+    static Progress progress;
+    return &progress;
+}
+
+Notifier Polled() {
+    Notifier n;
+    n.progress = PolledProgress();
+    return n;
+}
+
 std::unique_ptr<Document> MakeGridModel(int vertices) {
     auto doc = NewDocument();
     Document& d = *doc;

@@ -4,12 +4,18 @@
 #include <string>
 
 #include "model/document.h"
+#include "model/notifier.h"
 
 namespace torvel::bench {
 
 // One parts with `vertices` vertices (with weights, so nine values per
 // vertex line) and as many quads.
 std::unique_ptr<Document> MakeGridModel(int vertices);
+
+// A Notifier with a progress record that is never cancelled, so that the
+// benchmarks pay for the polls as the editor's work does.
+Notifier Polled();
+Progress* PolledProgress();
 
 // A file of the model in the chosen form, written once per process under
 // the system's temporary folder.

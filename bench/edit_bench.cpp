@@ -38,6 +38,10 @@ const Document& Grid(int vertices) {
 using SplitFn = bool (*)(Document&, int, int, const Notifier&);
 using NormalsFn = bool (*)(Document&);
 
+bool PolledNormals(Document& doc) {
+    return RecomputeNormals(doc, PolledProgress());
+}
+
 template <typename T>
 bool SameBytes(const HeapArray<T>& a, const HeapArray<T>& b) {
     return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
@@ -46,11 +50,11 @@ bool SameBytes(const HeapArray<T>& a, const HeapArray<T>& b) {
 // Today's code and the same-run baseline (the code before threads and
 // cache-sized working memory) must leave the same Document.
 bool SameAsBaseline(const Document& grid) {
-    Notifier quiet;
+    const Notifier quiet = Polled();
     auto a = Copy(grid);
     auto b = Copy(grid);
     SplitFaces(*a, 0, 3, quiet);
-    RecomputeNormals(*a);
+    RecomputeNormals(*a, PolledProgress());
     baseline::SplitFaces(*b, 0, 3, quiet);
     baseline::RecomputeNormals(*b);
     return SameBytes(a->vertices, b->vertices) && SameBytes(a->normals, b->normals) &&
@@ -60,7 +64,7 @@ bool SameAsBaseline(const Document& grid) {
 
 void SplitAndNormals(benchmark::State& state, SplitFn split, NormalsFn normals) {
     const Document& grid = Grid(static_cast<int>(state.range(0)));
-    Notifier quiet;
+    const Notifier quiet = Polled();
     for (auto _ : state) {
         state.PauseTiming();
         auto doc = Copy(grid);
@@ -77,7 +81,7 @@ void SplitAndNormals(benchmark::State& state, SplitFn split, NormalsFn normals) 
 // args: faces (= vertices of the grid)
 void BM_SplitFacesAndNormals(benchmark::State& state) {
     if (state.range(0) == 1000000 && !SameAsBaseline(Grid(1000000))) state.SkipWithError("differs from the baseline");
-    SplitAndNormals(state, SplitFaces, RecomputeNormals);
+    SplitAndNormals(state, SplitFaces, PolledNormals);
 }
 BENCHMARK(BM_SplitFacesAndNormals)->Arg(20000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -99,7 +103,7 @@ BENCHMARK(BM_SplitFacesOnlyBaseline)->Arg(1000000)->Unit(benchmark::kMillisecond
 
 void RecomputeNormalsOnly(benchmark::State& state, NormalsFn normals) {
     auto doc = Copy(Grid(1000000));
-    Notifier quiet;
+    const Notifier quiet = Polled();
     SplitFaces(*doc, 0, 3, quiet);
     for (auto _ : state) {
         normals(*doc);
@@ -109,7 +113,7 @@ void RecomputeNormalsOnly(benchmark::State& state, NormalsFn normals) {
 }
 
 void BM_RecomputeNormalsOnly(benchmark::State& state) {
-    RecomputeNormalsOnly(state, RecomputeNormals);
+    RecomputeNormalsOnly(state, PolledNormals);
 }
 BENCHMARK(BM_RecomputeNormalsOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -120,7 +124,7 @@ BENCHMARK(BM_RecomputeNormalsOnlyBaseline)->Unit(benchmark::kMillisecond)->UseRe
 
 void BM_SplitFacesAndNormalsLiteralReference(benchmark::State& state) {
     const Document& grid = Grid(static_cast<int>(state.range(0)));
-    Notifier quiet;
+    const Notifier quiet = Polled();
     for (auto _ : state) {
         state.PauseTiming();
         auto doc = Copy(grid);
@@ -136,7 +140,7 @@ void BM_SplitPartsHalfOfAMillion(benchmark::State& state) {
     auto grid = Copy(Grid(1000000));
     const size_t half = grid->vertices.size() / 2;
     std::fill(grid->vertex_selection.begin() + static_cast<ptrdiff_t>(half), grid->vertex_selection.end(), uint8_t{0});
-    Notifier quiet;
+    const Notifier quiet = Polled();
     int32_t moved = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -163,7 +167,7 @@ BENCHMARK(BM_TakeUndoSnapshot)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_RestoreUndoSnapshot(benchmark::State& state) {
     auto doc = Copy(Grid(1000000));
-    Notifier quiet;
+    const Notifier quiet = Polled();
     for (auto _ : state) {
         state.PauseTiming();
         TakeUndoSnapshot(*doc);
@@ -184,9 +188,9 @@ int PeakSplit(bool split) {
     if (split) {
         auto doc = MakeGridModel(1000000);
         std::fill(doc->vertex_selection.begin(), doc->vertex_selection.end(), uint8_t{1});
-        Notifier quiet;
+        const Notifier quiet = Polled();
         SplitFaces(*doc, 0, 3, quiet);
-        RecomputeNormals(*doc);
+        RecomputeNormals(*doc, PolledProgress());
         arrays_kb = static_cast<long>((doc->vertices.size() * 38 + doc->faces.size() * 16) / 1024);
     }
     std::printf("%ld %ld\n", PeakKilobytes(), arrays_kb);

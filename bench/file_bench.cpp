@@ -26,7 +26,7 @@ int64_t FileSize(const std::string& path) {
 void BM_ReadText(benchmark::State& state) {
     const std::string& path = TextFile();
     auto doc = NewDocument();
-    Notifier quiet;
+    const Notifier quiet = Polled();
     for (auto _ : state) {
         if (!ReadYktText(*doc, path.c_str(), quiet)) state.SkipWithError("read failed");
     }
@@ -47,7 +47,7 @@ BENCHMARK(BM_ReadTextBaselineFgetsSscanf)->Unit(benchmark::kMillisecond)->MinTim
 void BM_WriteText(benchmark::State& state) {
     auto doc = MakeGridModel(1000000);
     const std::string path = TextFile() + ".out";
-    Notifier quiet;
+    const Notifier quiet = Polled();
     for (auto _ : state) {
         if (!WriteYktText(*doc, path.c_str(), quiet)) state.SkipWithError("write failed");
     }
@@ -78,7 +78,7 @@ BENCHMARK(BM_WriteTextBaselineFprintf)->Unit(benchmark::kMillisecond)->MinTime(2
 void BM_ReadBinary(benchmark::State& state) {
     const std::string& path = BinaryFile();
     auto doc = NewDocument();
-    Notifier quiet;
+    const Notifier quiet = Polled();
     for (auto _ : state) {
         if (!ReadYktBinary(*doc, path.c_str(), quiet)) state.SkipWithError("read failed");
     }
@@ -99,7 +99,7 @@ BENCHMARK(BM_ReadBinaryBaselineOneRead)->Unit(benchmark::kMillisecond)->MinTime(
 void BM_WriteBinary(benchmark::State& state) {
     auto doc = MakeGridModel(1000000);
     const std::string path = BinaryFile() + ".out";
-    Notifier quiet;
+    const Notifier quiet = Polled();
     for (auto _ : state) {
         if (!WriteYktBinary(*doc, path.c_str(), quiet)) state.SkipWithError("write failed");
     }
@@ -196,7 +196,7 @@ BENCHMARK(BM_ReadBinaryPeakMemory)->Iterations(1)->Unit(benchmark::kMillisecond)
 // The child side of the peak measurement.
 int PeakRead(const char* form, const char* path) {
     auto doc = torvel::NewDocument();
-    torvel::Notifier quiet;
+    const torvel::Notifier quiet = torvel::bench::Polled();
     bool ok = true;
     if (std::strcmp(form, "text") == 0) ok = torvel::ReadYktText(*doc, path, quiet);
     if (std::strcmp(form, "binary") == 0) ok = torvel::ReadYktBinary(*doc, path, quiet);

@@ -77,6 +77,7 @@
 #include <string>
 #include <vector>
 
+#include "app/long_work.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -204,10 +205,22 @@ HWND WaitForDialog(HWND main, double seconds) {
     }
 }
 
-// True once the editor's thread has handled every message sent before.
+// True once the editor's thread has handled every message sent before and
+// no long work runs. Long work answers while it runs; its progress window
+// (hidden for the first half-second) is there from before it answers
+// anything until it is over, so an answer given while it is there counts
+// for nothing.
 bool Answers(HWND hwnd) {
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerMs, &result) != 0;
+    const ULONGLONG deadline = GetTickCount64() + kAnswerMs;
+    for (;;) {
+        while (FindWindowW(torvel::app::kProgressWindowClass, nullptr) != nullptr) {
+            if (GetTickCount64() > deadline) return false;
+            Sleep(1);
+        }
+        DWORD_PTR result = 0;
+        if (SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerMs, &result) == 0) return false;
+        if (FindWindowW(torvel::app::kProgressWindowClass, nullptr) == nullptr) return true;
+    }
 }
 
 // Sends a message to the window and returns when its thread has handled it.

@@ -7,6 +7,7 @@
 
 #include "app/controls.h"
 #include "app/face_split_dialog.h"
+#include "app/long_work.h"
 #include "app/mesh_io.h"
 #include "app/model_io.h"
 #include "app/out_of_memory.h"
@@ -56,7 +57,15 @@ bool RunCoreCommand(int id) {
             arguments.triangle_pattern = s.triangle_pattern;
         }
         const EditCommandRule& rule = RuleOf(entry.command);
-        const EditOutcome outcome = RunEditCommand(*s.doc, entry.command, arguments, ShellNotifier());
+        // An edit runs as long work: its undo snapshot is what キャンセル
+        // puts back. Selection commands run here at once.
+        EditOutcome outcome;
+        const auto run = [&](const Notifier& n) { outcome = RunEditCommand(*s.doc, entry.command, arguments, n); };
+        if (rule.takes_snapshot) {
+            RunLongWork(WorkStep::Editing, run);
+        } else {
+            run(ShellNotifier());
+        }
         if (entry.command == EditCommand::ToggleDeselectMode || entry.command == EditCommand::ToggleOneSided) {
             const bool on = outcome.toggle_state;
             CheckMenuItem(s.menu, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));

@@ -41,6 +41,11 @@ void OnCreate(HWND hwnd) {
 void OnSize(HWND hwnd) {
     Shell& s = TheShell();
     LayoutMainWindow(hwnd);
+    // Long work may be changing the model: it is drawn when the work ends.
+    if (s.working) {
+        s.redraw_after_work = true;
+        return;
+    }
     if (ModelShown(*s.doc)) Redraw();
     if (s.argc > 1) {
         const FilePath path = PathFromWide(s.argv[1]);
@@ -81,7 +86,7 @@ LRESULT OnCopyData(HWND hwnd, const COPYDATASTRUCT* data) {
     const HandOverRecord record = ReadHandOver(data, path);
     if (record == HandOverRecord::None) return 0;
     const bool ykt = FormatOfPath(path) == MeshFormat::Ykt;
-    if (ykt && !s.doc->modified && !s.asking_to_save && !s.hand_over_waiting) {
+    if (ykt && !s.doc->modified && !s.asking_to_save && !s.hand_over_waiting && !s.working) {
         LoadModel(path);
     } else {
         s.handed_over = std::move(path);
@@ -112,8 +117,30 @@ LRESULT OnNotify(HWND hwnd, NMHDR* header, WPARAM wparam, LPARAM lparam) {
     }
 }
 
+// While long work runs (long_work.h) the window paints and answers, but
+// runs no command, opens nothing and does not close; a hand-over is kept
+// and opened when the work ends.
+bool IgnoredWhileWorking(UINT message) {
+    switch (message) {
+    case WM_COMMAND:
+    case WM_CLOSE:
+    case kCloseWithoutAsking:
+    case kOpenHandedOver:
+    case WM_DROPFILES:
+    case WM_MENUSELECT:
+        return true;
+    default:
+        return false;
+    }
+}
+
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     Shell& s = TheShell();
+    if (s.working && IgnoredWhileWorking(message)) {
+        if (message == WM_DROPFILES) DragFinish(reinterpret_cast<HDROP>(wparam));
+        return 0;
+    }
+    if (s.working && message == WM_QUERYENDSESSION) return FALSE;
     switch (message) {
     case WM_CREATE:
         OnCreate(hwnd);

@@ -4,14 +4,17 @@
 
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/long_work.h"
 #include "app/model_io.h"
 #include "app/out_of_memory.h"
 #include "app/shell.h"
 #include "app/wide_text.h"
+#include "model/progress.h"
 #include "platform/file_system.h"
 
 namespace torvel::app {
@@ -62,11 +65,19 @@ bool ImportAndShowModel(const FilePath& path, MeshFormat format) {
         ShowMessage(notifier, MessageId::FileMissing);
         return false;
     }
+    // Read as long work into a Document of its own, which replaces the
+    // shown one unless the read was cancelled.
     ReadReport report;
     std::vector<std::string> notes;
-    SetWaitCursor(notifier, true);
-    const bool read = ReadMeshFile(*s.doc, format, path, report, notes);
-    SetWaitCursor(notifier, false);
+    std::unique_ptr<Document> read_doc = NewDocument();
+    bool read = false;
+    const auto import = [&](const Notifier& n) {
+        read = ReadMeshFile(*read_doc, format, path, report, notes);
+        PollProgress(n.progress);  // the conversion after the file's bytes
+    };
+    if (RunLongWork(WorkStep::Importing, import) == WorkEnd::Cancelled) return false;
+    s.doc.swap(read_doc);
+    read_doc.reset();
     if (!read) {
         // The reader left the Document empty (as it was when the file could
         // not be read at all); the window follows it.
@@ -135,8 +146,6 @@ bool ExportModelDialog(HWND owner) {
     // both are shown in one box.
     const Notifier shell_notifier = ShellNotifier();
     std::optional<UserMessage> refusal;
-    Notifier notifier = shell_notifier;
-    notifier.show_message = [&refusal](const UserMessage& m) { refusal = m; };
     std::vector<std::string> notes;
     bool saved = false;
     // The writers give a model without a version the default one; an export
@@ -145,9 +154,15 @@ bool ExportModelDialog(HWND owner) {
     std::memcpy(version, s.doc->version, kVersionSize);
     // Texture files are looked for beside the file the model came from.
     const TextureExport textures{s.doc->file_name.empty() ? s.imported_from : s.doc->file_name};
-    RunUnlessOutOfMemory(
-        [&] { saved = WriteMeshFileAs(*s.doc, type.format, target, type.ascii, notifier, notes, textures); });
+    const auto write = [&](const Notifier& n) {
+        Notifier notifier = n;
+        notifier.show_message = [&refusal](const UserMessage& m) { refusal = m; };
+        saved = WriteMeshFileAs(*s.doc, type.format, target, type.ascii, notifier, notes, textures);
+    };
+    bool cancelled = false;
+    RunUnlessOutOfMemory([&] { cancelled = RunLongWork(WorkStep::Exporting, write) == WorkEnd::Cancelled; });
     std::memcpy(s.doc->version, version, kVersionSize);
+    if (cancelled) return false;
     if (refusal) {
         ShowMessageWithLines(shell_notifier, refusal->id, notes);
     } else if (!notes.empty()) {

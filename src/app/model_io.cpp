@@ -3,10 +3,12 @@
 #include <commdlg.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "app/commands.h"
 #include "app/controls.h"
+#include "app/long_work.h"
 #include "app/mesh_io.h"
 #include "app/out_of_memory.h"
 #include "app/shell.h"
@@ -31,9 +33,23 @@ void FillPartsList() {
     SendMessageW(s.parts_list, LB_SETCURSEL, 0, 0);
 }
 
-// The core's loading rule, then the window follows the Document.
+// The core's loading rule, then the window follows the Document. The file
+// is read as long work into a Document of its own, which replaces the shown
+// one unless the read was cancelled; a path the rule refuses leaves the
+// shown model as it was.
 bool LoadAndShowModel(const FilePath& path) {
-    return ShowLoadOutcome(LoadModelFile(*TheShell().doc, path, ShellNotifier()));
+    Shell& s = TheShell();
+    if (!CheckModelPath(path, ShellNotifier())) {
+        s.doc->binary_form = false;
+        return false;
+    }
+    std::unique_ptr<Document> read = NewDocument();
+    bool loaded = false;
+    const auto load = [&](const Notifier& n) { loaded = LoadModelFile(*read, path, n); };
+    if (RunLongWork(WorkStep::Loading, load) == WorkEnd::Cancelled) return false;
+    s.doc.swap(read);
+    read.reset();
+    return ShowLoadOutcome(loaded);
 }
 
 }  // namespace
@@ -87,11 +103,14 @@ namespace {
 
 // The one way the editor writes its model: the safe writer of the chosen
 // form; on success the Document names the file and its form, and holds no
-// unsaved changes. A refused write leaves all three as they were.
+// unsaved changes. A refused or cancelled write leaves all three as they were.
 bool WriteModel(const FilePath& path, bool binary) {
     Document& doc = *TheShell().doc;
-    const Notifier notifier = ShellNotifier();
-    const bool saved = binary ? WriteYktBinary(doc, path, notifier) : WriteYktText(doc, path, notifier);
+    bool saved = false;
+    // Cancelled, the temporary file goes and the target stays as it was.
+    RunLongWork(WorkStep::Saving, [&](const Notifier& n) {
+        saved = binary ? WriteYktBinary(doc, path, n) : WriteYktText(doc, path, n);
+    });
     if (!saved) return false;
     doc.file_name = path;
     doc.binary_form = binary;

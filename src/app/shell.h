@@ -58,6 +58,14 @@ struct Shell {
     // and Save As proposes this name with .ykt.
     FilePath imported_from;
 
+    // Long work runs on a worker thread (long_work.h): meanwhile the main
+    // window ignores commands and closing, keeps hand-overs for later and
+    // lays out without drawing the model anew (done when the work ends).
+    bool working = false;
+    bool redraw_after_work = false;
+    // How long work runs before the progress window shows (tests lower it).
+    unsigned progress_delay_ms = 500;
+
     // Shows a message to the user and returns the button chosen. A message
     // box owned by the main window by default; tests record the messages
     // and answer the questions instead, so nothing ever blocks.

@@ -58,19 +58,37 @@ void RunToggleOneSided(Document& doc, const EditArguments&, const Notifier&, Edi
 // told why.
 using Precheck = bool (*)(const Document&, const EditArguments&, const Notifier&);
 
-// A face split whose result the model could not hold, or the memory the
-// process can still get could not, is refused at once: otherwise it would
-// page for minutes and fail, or end the program.
-bool FaceSplitFits(const Document& doc, const EditArguments& arguments, const Notifier& notifier) {
-    if (!arguments.confirmed) return true;
-    const std::optional<MessageId> refusal = FaceSplitRefusal(
-        CountFaceSplit(doc, arguments.quad_pattern, arguments.triangle_pattern), AvailableMemoryBytes());
+uint64_t AvailableMemory(const EditArguments& arguments) {
+    return arguments.available_memory != nullptr ? arguments.available_memory() : AvailableMemoryBytes();
+}
+
+// A split whose result the model could not hold, or the memory the process
+// can still get could not, is refused at once: otherwise it would page for
+// minutes and fail, or end the program. Both splits go by the one rule.
+bool Fits(const SplitSize& size, const EditArguments& arguments, const Notifier& notifier) {
+    const std::optional<MessageId> refusal = SplitRefusal(size, AvailableMemory(arguments));
     if (refusal) ShowMessage(notifier, *refusal);
     return !refusal;
 }
 
+bool FaceSplitFits(const Document& doc, const EditArguments& arguments, const Notifier& notifier) {
+    if (!arguments.confirmed) return true;
+    return Fits(CountFaceSplit(doc, arguments.quad_pattern, arguments.triangle_pattern), arguments, notifier);
+}
+
+bool PartsSplitFits(const Document& doc, const EditArguments& arguments, const Notifier& notifier) {
+    return Fits(CountPartsSplit(doc), arguments, notifier);
+}
+
 constexpr Precheck PrecheckOf(EditCommand command) {
-    return command == C::SplitFaces ? FaceSplitFits : nullptr;
+    return command == C::SplitFaces ? FaceSplitFits : command == C::SplitParts ? PartsSplitFits : nullptr;
+}
+
+// The step the progress window names while the command's operation runs.
+constexpr WorkStep StepOf(EditCommand command) {
+    return command == C::SplitFaces ? WorkStep::SplittingFaces
+           : command == C::SplitParts ? WorkStep::SplittingParts
+                                      : WorkStep::Editing;
 }
 
 struct CommandRow {
@@ -123,23 +141,44 @@ EditOutcome RunEditCommand(Document& doc, EditCommand command, const EditArgumen
     const Precheck precheck = RowOf(command).precheck;
     if (precheck != nullptr && !precheck(doc, arguments, notifier)) return outcome;
     // Without memory for the snapshot the edit still goes ahead, with
-    // nothing to undo; the user is told.
+    // nothing to undo; the user is told. Only an edit whose snapshot holds
+    // the Document can be stopped, for only the snapshot can put it back.
+    bool snapshot = false;
     if (rule.takes_snapshot) {
-        if (TakeUndoSnapshot(doc)) {
+        snapshot = TakeUndoSnapshot(doc);
+        if (snapshot) {
             doc.undo.modified = doc.modified;
         } else {
             RanOutOfMemory(outcome, notifier);
         }
     }
+    Notifier work = notifier;
+    if (!snapshot) work.progress = nullptr;
     // An undo brings back the geometry of its snapshot, and with it whether
     // that geometry was the file's (read before the undo releases it); with
     // no snapshot it changes nothing. An edit that refused (a split at the
     // parts limit, a cancelled dialog) still counts as a change: the normals
     // were computed anew and the old snapshot is gone.
+    const bool modified_before = doc.modified;
     const bool modified_after = command != C::Undo ? true : doc.undo.present ? doc.undo.modified : doc.modified;
-    RowOf(command).operate(doc, arguments, notifier, outcome);
-    if (rule.changes_model) doc.modified = modified_after;
-    if (rule.recompute_normals && !RecomputeNormals(doc)) RanOutOfMemory(outcome, notifier);
+    try {
+        StartStep(work.progress, StepOf(command));
+        RowOf(command).operate(doc, arguments, work, outcome);
+        if (rule.changes_model) doc.modified = modified_after;
+        if (rule.recompute_normals) {
+            StartStep(work.progress, WorkStep::ComputingNormals);
+            if (!RecomputeNormals(doc, work.progress)) RanOutOfMemory(outcome, notifier);
+        }
+        // A stop asked for after the last poll still counts.
+        PollProgress(work.progress);
+    } catch (const WorkCancelled&) {
+        // The snapshot holds the Document as it was, unless the operation
+        // stopped before it changed anything and let the snapshot go.
+        if (doc.undo.present) RestoreUndoSnapshot(doc, notifier);
+        doc.modified = modified_before;
+        outcome.cancelled = true;
+        return outcome;
+    }
     if (rule.deselect_after) DeselectAll(doc, notifier);
     if (rule.whole_model_after) doc.parts_selection = 0;
     return outcome;

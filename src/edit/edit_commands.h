@@ -75,15 +75,23 @@ struct EditArguments {
     // The face split's dialog was confirmed; a cancelled one still takes the
     // snapshot and recomputes the normals, but splits nothing.
     bool confirmed = true;
+    // The memory the system can still give, which both splits are counted
+    // against before they start (a test gives its own).
+    uint64_t (*available_memory)() = nullptr;
 };
 
 struct EditOutcome {
     bool ran = false;            // false when the command needs a model and none is loaded
     bool toggle_state = false;   // the new state of a toggle
     bool out_of_memory = false;  // a step could not get its memory; the user was told
+    bool cancelled = false;      // stopped through notifier.progress: the Document is as it was
 };
 
 // Runs the command by its rule. Redrawing is the caller's, as the rule says.
+// A command that takes an undo snapshot can be stopped through
+// notifier.progress until it returns: the Document is then put back as it
+// was before the command (its selection and unsaved state included), and
+// the undo snapshot is gone, as the command had replaced it.
 EditOutcome RunEditCommand(Document& doc, EditCommand command, const EditArguments& arguments,
                            const Notifier& notifier);
 

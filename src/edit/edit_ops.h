@@ -51,6 +51,8 @@ bool RestoreUndoSnapshot(Document& doc, const Notifier& notifier);
 
 // Moves the fully selected faces of the first parts that has any into a new
 // last parts "no-name". False when refused or when nothing was split.
+// Stopped through notifier.progress (WorkCancelled), it leaves the Document
+// as it was.
 bool SplitParts(Document& doc, const Notifier& notifier);
 // corner_min, corner_max and center of parts k from its vertices; a parts
 // without vertices gets the empty box at the origin.
@@ -60,31 +62,40 @@ void RecomputePartsBounds(Document& doc, int k);
 
 // Splits every fully selected face by its pattern and rebuilds the vertex
 // and face lists of every parts (equal positions merged, unused vertices
-// dropped). True when at least one face was split.
+// dropped). True when at least one face was split. Stopped through
+// notifier.progress (WorkCancelled), it leaves the model as it was; an undo
+// snapshot it had borrowed (lent_snapshot.h) is then released.
 bool SplitFaces(Document& doc, int quad_pattern, int triangle_pattern, const Notifier& notifier);
-// What a face split would make, counted before it runs: the exact number of
-// faces and the vertices expected (equal points merged as a grid merges
-// them; the true number lies near it).
-struct FaceSplitSize {
+// What a split would make, counted before it runs: the exact number of
+// faces and the vertices expected (for a face split: equal points merged as
+// a grid merges them; the true number lies near it), and the bytes it needs
+// beyond the new model's arrays (its working copies, the undo copy when that
+// is not lent to the split).
+struct SplitSize {
     uint64_t faces = 0;
     uint64_t expected_vertices = 0;
+    uint64_t working_bytes = 0;
 };
-FaceSplitSize CountFaceSplit(const Document& doc, int quad_pattern, int triangle_pattern);
-// Why a face split of that size is refused before it starts: the model could
-// not hold it (SplitTooLarge), or the memory the system can still give
-// (available bytes; 0 when it does not say) could not (SplitNeedsMoreMemory);
-// nothing when it fits.
-std::optional<MessageId> FaceSplitRefusal(const FaceSplitSize& size, uint64_t available);
+SplitSize CountFaceSplit(const Document& doc, int quad_pattern, int triangle_pattern);
+SplitSize CountPartsSplit(const Document& doc);
+// Why a split of that size is refused before it starts, for both splits: the
+// model could not hold it (SplitTooLarge), or the memory the system can
+// still give (available bytes; 0 when it does not say) could not
+// (SplitNeedsMoreMemory); nothing when it fits.
+std::optional<MessageId> SplitRefusal(const SplitSize& size, uint64_t available);
 // Angle-weighted vertex normals of the whole model from its triangles (a
 // quadrilateral counts as two). Does nothing when parts_selection < 0.
 // False, with the normals as they were, when its working memory could not
 // be had.
-bool RecomputeNormals(Document& doc);
+// With a progress record it can be stopped between blocks (WorkCancelled),
+// leaving some normals computed anew.
+bool RecomputeNormals(Document& doc, Progress* progress = nullptr);
 // The same with the work shared by `threads` threads (RecomputeNormals picks
 // the number from the model's size), summing `block` vertices at a time; the
 // result is the same for any number of either.
 inline constexpr size_t kNormalsBlock = size_t{1} << 15;
-bool RecomputeNormalsInThreads(Document& doc, size_t threads, size_t block = kNormalsBlock);
+bool RecomputeNormalsInThreads(Document& doc, size_t threads, size_t block = kNormalsBlock,
+                               Progress* progress = nullptr);
 
 // --- Alignment and weights ---
 

@@ -172,8 +172,9 @@ size_t ExpectedPoints(const RunCount& c, size_t corner_share) {
 // faces from `out` on, with indices local to the list's parts. Prepares each
 // face a few faces ahead of placing it, so that the index's memory latency
 // overlaps with the work on the faces before.
-void PlaceRun(const Document& doc, size_t base, int32_t first, int32_t last, const Patterns& patterns,
-              PointList& list, Face* out) {
+// Returns the end of the faces written.
+Face* PlaceRun(const Document& doc, size_t base, int32_t first, int32_t last, const Patterns& patterns,
+               PointList& list, Face* out) {
     constexpr int kAhead = 4;
     PreparedFace prepared[kAhead];
     for (int32_t f = first; f < last && f < first + kAhead; ++f) {
@@ -198,7 +199,11 @@ void PlaceRun(const Document& doc, size_t base, int32_t first, int32_t last, con
         }
         if (f + kAhead < last) Prepare(doc, f + kAhead, base, patterns, list.index, face);
     }
+    return out;
 }
+
+// Faces placed between two polls of the progress: a few milliseconds' work.
+constexpr int32_t kFacesPerPoll = 1 << 16;
 
 // One parts' faces and what they yield.
 struct PartsPlan {
@@ -207,16 +212,24 @@ struct PartsPlan {
     size_t face_begin = 0;        // its first new face
 };
 
-// Rebuilds parts k into r and faces (its new faces from plan.face_begin on).
-// Throws std::bad_alloc when memory runs out.
+// Rebuilds parts k into r and faces (its new faces from plan.face_begin on),
+// polling the progress between runs of faces. Throws std::bad_alloc when
+// memory runs out, WorkCancelled when stopped.
 void RebuildParts(const Document& doc, int k, const PartsPlan& plan, const Patterns& patterns, PointList& r,
-                  Face* faces) {
+                  Face* faces, Progress* progress) {
     const size_t base = static_cast<size_t>(doc.vertex_offset[k]);
     const size_t parts_vertices = static_cast<size_t>(doc.vertex_offset[k + 1]) - base;
     // Vertices merge within a parts only.
     r.parts_begin = r.vertices.size();
     r.index.Reset(ExpectedPoints(plan.count, parts_vertices));
-    PlaceRun(doc, base, plan.first, plan.last, patterns, r, faces + plan.face_begin);
+    Face* out = faces + plan.face_begin;
+    const uint64_t total = doc.faces.size();
+    for (int32_t first = plan.first; first < plan.last;) {
+        PollProgress(progress, static_cast<uint64_t>(first), total);
+        const int32_t last = plan.last - first > kFacesPerPoll ? first + kFacesPerPoll : plan.last;
+        out = PlaceRun(doc, base, first, last, patterns, r, out);
+        first = last;
+    }
 }
 
 Patterns PatternsOf(int quad_pattern, int triangle_pattern) {
@@ -229,9 +242,9 @@ Patterns PatternsOf(int quad_pattern, int triangle_pattern) {
 
 }  // namespace
 
-FaceSplitSize CountFaceSplit(const Document& doc, int quad_pattern, int triangle_pattern) {
+SplitSize CountFaceSplit(const Document& doc, int quad_pattern, int triangle_pattern) {
     const Patterns patterns = PatternsOf(quad_pattern, triangle_pattern);
-    FaceSplitSize size;
+    SplitSize size;
     for (int k = 0; k < doc.parts_count; ++k) {
         const size_t base = static_cast<size_t>(doc.vertex_offset[k]);
         const RunCount count = CountRun(doc, base, doc.face_offset[k], doc.face_offset[k + 1], patterns);
@@ -241,15 +254,16 @@ FaceSplitSize CountFaceSplit(const Document& doc, int quad_pattern, int triangle
     return size;
 }
 
-std::optional<MessageId> FaceSplitRefusal(const FaceSplitSize& size, uint64_t available) {
+std::optional<MessageId> SplitRefusal(const SplitSize& size, uint64_t available) {
     if (size.faces > INT32_MAX || size.expected_vertices > INT32_MAX) return MessageId::SplitTooLarge;
     // The new arrays beside the old model, which the undo copy keeps: every
-    // per-vertex array and the vertex's slot in the merging index, and the
-    // four corners of every face.
+    // per-vertex array and the vertex's slot in a face split's merging index,
+    // and the four corners of every face; then the split's own working
+    // memory.
 #define TORVEL_VERTEX_ARRAY_BYTES(type, name) +sizeof(type)
     constexpr uint64_t kVertexBytes = 0 TORVEL_VERTEX_ARRAYS(TORVEL_VERTEX_ARRAY_BYTES) + 8;
 #undef TORVEL_VERTEX_ARRAY_BYTES
-    const uint64_t need = size.expected_vertices * kVertexBytes + size.faces * sizeof(Face);
+    const uint64_t need = size.expected_vertices * kVertexBytes + size.faces * sizeof(Face) + size.working_bytes;
     if (available != 0 && need > available) return MessageId::SplitNeedsMoreMemory;
     return std::nullopt;
 }
@@ -294,7 +308,7 @@ bool SplitFaces(Document& doc, int quad_pattern, int triangle_pattern, const Not
         faces.resize(face_count);
         for (int k = 0; k < P; ++k) {
             const PartsPlan& plan = plans[static_cast<size_t>(k)];
-            RebuildParts(doc, k, plan, patterns, r, faces.data());
+            RebuildParts(doc, k, plan, patterns, r, faces.data(), notifier.progress);
             vertex_offset[k + 1] = static_cast<int32_t>(r.vertices.size());
             face_offset[k + 1] = static_cast<int32_t>(plan.face_begin + plan.count.faces);
         }
@@ -305,6 +319,11 @@ bool SplitFaces(Document& doc, int quad_pattern, int triangle_pattern, const Not
         if (lent) RefillSnapshot(doc);
         ShowMessage(notifier, MessageId::OutOfMemory);
         return false;
+    } catch (const WorkCancelled&) {
+        // The model is as it was; the caller that stopped the split puts
+        // back the rest. A copy of it for the snapshot is not worth the wait.
+        if (lent) ReleaseSnapshot(doc.undo);
+        throw;
     }
     doc.total_vertex_count = static_cast<int32_t>(r.vertices.size());
     doc.total_face_count = static_cast<int32_t>(faces.size());

@@ -146,12 +146,13 @@ constexpr size_t kMaxWalkPerFace = 3;
 
 }  // namespace
 
-bool RecomputeNormals(Document& doc) {
+bool RecomputeNormals(Document& doc, Progress* progress) {
     const size_t n = doc.vertices.size();
-    return RecomputeNormalsInThreads(doc, std::min(WorkThreads(), std::max<size_t>(1, n / kVerticesPerThread)));
+    return RecomputeNormalsInThreads(doc, std::min(WorkThreads(), std::max<size_t>(1, n / kVerticesPerThread)),
+                                     kNormalsBlock, progress);
 }
 
-bool RecomputeNormalsInThreads(Document& doc, size_t threads, size_t block) {
+bool RecomputeNormalsInThreads(Document& doc, size_t threads, size_t block, Progress* progress) {
     if (doc.parts_selection < 0) return true;
     const size_t n = doc.vertices.size();
     if (doc.normals.size() != n) return true;
@@ -189,6 +190,8 @@ bool RecomputeNormalsInThreads(Document& doc, size_t threads, size_t block) {
     std::atomic<size_t> next{0};
     RunShares(sums.size(), [&](size_t t) {
         for (size_t b; (b = next.fetch_add(1, std::memory_order_relaxed)) < windows.size();) {
+            // A block is some 32 768 vertices: the place to stop.
+            PollProgress(progress, b, windows.size());
             Accumulate(doc, sums[t].data(), {b * block, std::min(n, (b + 1) * block)}, windows[b]);
         }
     });

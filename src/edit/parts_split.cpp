@@ -81,6 +81,41 @@ void MoveDown(HeapArray<T>& a, size_t from, size_t to) {
     std::memmove(a.data() + to, a.data() + from, (a.size() - from) * sizeof(T));
 }
 
+// What the split does to the source parts S.
+struct SourceCount {
+    size_t moving_faces = 0;
+    size_t moving_vertices = 0;   // vertices the moving faces use
+    size_t staying_vertices = 0;  // vertices the other faces use (a vertex may be both)
+};
+
+// Marks each face of S that moves (face_moves) and each vertex of S by the
+// sides that use it (vertex_use, bit 1: moving, bit 2: staying), polling the
+// progress between runs of faces.
+SourceCount ClassifySource(const Document& doc, int S, std::vector<uint8_t>& face_moves,
+                           std::vector<uint8_t>& vertex_use, Progress* progress) {
+    const size_t vs = static_cast<size_t>(doc.vertex_offset[S]);
+    const size_t fs = static_cast<size_t>(doc.face_offset[S]);
+    const size_t fe = static_cast<size_t>(doc.face_offset[S + 1]);
+    face_moves.assign(fe - fs, 0);
+    vertex_use.assign(static_cast<size_t>(doc.vertex_offset[S + 1]) - vs, 0);
+    SourceCount count;
+    constexpr size_t kFacesPerPoll = size_t{1} << 18;
+    for (size_t f = fs; f < fe; ++f) {
+        if ((f - fs) % kFacesPerPoll == 0) PollProgress(progress, f - fs, fe - fs);
+        const Face& face = doc.faces[f];
+        const bool moves = FullySelected(doc, face, vs);
+        face_moves[f - fs] = moves;
+        count.moving_faces += moves;
+        const int corners = face.v[3] == -1 ? 3 : 4;
+        for (int c = 0; c < corners; ++c) vertex_use[static_cast<size_t>(face.v[c])] |= moves ? 1 : 2;
+    }
+    for (uint8_t use : vertex_use) {
+        count.moving_vertices += (use & 1) != 0;
+        count.staying_vertices += (use & 2) != 0;
+    }
+    return count;
+}
+
 void RenumberParents(Document& doc, int source, int added) {
     if (doc.unit_count <= 0) return;
     const int U = doc.unit_count;
@@ -94,6 +129,28 @@ void RenumberParents(Document& doc, int source, int added) {
 }
 
 }  // namespace
+
+SplitSize CountPartsSplit(const Document& doc) {
+    SplitSize size;
+    const int S = FindSourceParts(doc);
+    if (S < 0) return size;  // nothing to split: SplitParts says so
+    std::vector<uint8_t> face_moves;
+    std::vector<uint8_t> vertex_use;
+    const SourceCount c = ClassifySource(doc, S, face_moves, vertex_use, nullptr);
+    const uint64_t source_vertices = vertex_use.size();
+    // The moving faces change parts, not number; a vertex both sides use is
+    // copied.
+    size.faces = doc.faces.size();
+    size.expected_vertices = doc.vertices.size() - (source_vertices - c.staying_vertices) + c.moving_vertices;
+    // The undo copy of the model, the two sides' copies of the source parts
+    // (five vertex arrays and the faces) and the index of each.
+    uint64_t vertex_bytes = 0;
+    ForEachVertexArray(doc, [&](const auto& array) { vertex_bytes += sizeof(array[0]); });
+    size.working_bytes = doc.vertices.size() * vertex_bytes + doc.faces.size() * sizeof(Face) +
+                         (c.moving_vertices + c.staying_vertices) * (2 * sizeof(Vec3) + 3 * sizeof(float)) +
+                         face_moves.size() * (sizeof(Face) + 1) + source_vertices * (2 * sizeof(int32_t) + 1);
+    return size;
+}
 
 void RecomputePartsBounds(Document& doc, int k) {
     BoundsOf(doc, doc.vertex_offset[k], doc.vertex_offset[k + 1], doc.corner_min[k], doc.corner_max[k], doc.center[k]);
@@ -118,23 +175,12 @@ bool SplitParts(Document& doc, const Notifier& notifier) {
     VertexSet staying;
     try {
         // Which faces move, and which vertices each side uses.
-        std::vector<uint8_t> face_moves(fe - fs);
-        std::vector<uint8_t> vertex_use(ve - vs);  // bit 1: moving, bit 2: staying
-        size_t moving_faces = 0;
-        for (size_t f = fs; f < fe; ++f) {
-            const Face& face = doc.faces[f];
-            const bool moves = FullySelected(doc, face, vs);
-            face_moves[f - fs] = moves;
-            moving_faces += moves;
-            const int corners = face.v[3] == -1 ? 3 : 4;
-            for (int c = 0; c < corners; ++c) vertex_use[static_cast<size_t>(face.v[c])] |= moves ? 1 : 2;
-        }
-        size_t moving_vertices = 0;
-        size_t staying_vertices = 0;
-        for (uint8_t use : vertex_use) {
-            moving_vertices += (use & 1) != 0;
-            staying_vertices += (use & 2) != 0;
-        }
+        std::vector<uint8_t> face_moves;
+        std::vector<uint8_t> vertex_use;
+        const SourceCount count = ClassifySource(doc, S, face_moves, vertex_use, notifier.progress);
+        const size_t moving_faces = count.moving_faces;
+        const size_t moving_vertices = count.moving_vertices;
+        const size_t staying_vertices = count.staying_vertices;
         moving.Reserve(moving_vertices, moving_faces, ve - vs);
         staying.Reserve(staying_vertices, (fe - fs) - moving_faces, ve - vs);
 
@@ -153,6 +199,8 @@ bool SplitParts(Document& doc, const Notifier& notifier) {
         for (size_t f = fs; f < fe; ++f) {
             (face_moves[f - fs] ? moving : staying).AddFace(doc.faces[f]);
         }
+        // The last place to stop: from here on the Document changes.
+        PollProgress(notifier.progress);
     } catch (const std::bad_alloc&) {
         ShowMessage(notifier, MessageId::OutOfMemory);
         return false;

@@ -45,6 +45,20 @@ std::string MessageText(MessageId id) {
     return {};
 }
 
+std::string WorkStepText(WorkStep step) {
+    switch (step) {
+    case WorkStep::Loading: return "モデルを読み込んでいます...";
+    case WorkStep::Saving: return "モデルを保存しています...";
+    case WorkStep::SplittingParts: return "パーツを分割しています...";
+    case WorkStep::SplittingFaces: return "面を分割しています...";
+    case WorkStep::ComputingNormals: return "法線を計算しています...";
+    case WorkStep::Editing: return "編集しています...";
+    case WorkStep::Importing: return "モデルをインポートしています...";
+    case WorkStep::Exporting: return "モデルをエクスポートしています...";
+    }
+    return {};
+}
+
 MessageIcon MessageIconOf(MessageId id) {
     switch (id) {
     case MessageId::CannotCreateFile:

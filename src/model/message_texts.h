@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/notifier.h"
+#include "model/progress.h"
 
 namespace torvel {
 
@@ -13,5 +14,10 @@ std::string MessageText(MessageId id);
 MessageIcon MessageIconOf(MessageId id);
 // The last line of a list cut short: how many lines are not shown.
 std::string MoreLinesText(size_t count);
+
+// The name of a long step, as the progress window shows it.
+std::string WorkStepText(WorkStep step);
+// The progress window's button.
+inline constexpr char kCancelButtonText[] = "キャンセル";
 
 }  // namespace torvel

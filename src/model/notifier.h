@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "model/progress.h"
+
 namespace torvel {
 
 enum class MessageId {
@@ -25,8 +27,8 @@ enum class MessageId {
     FileTruncated,     // a binary file ended early; what was read so far stands
     FatalFault,        // the program hit an internal fault and ends
     SaveChanges,       // the editor asks before unsaved changes would go
-    SplitTooLarge,     // a face split would make more vertices or faces than a model holds
-    SplitNeedsMoreMemory,  // a face split would need more memory than the system can give
+    SplitTooLarge,     // a split would make more vertices or faces than a model holds
+    SplitNeedsMoreMemory,  // a split would need more memory than the system can give
     ImportNotes,       // heads the list of what an import read differently
     ExportNotes,       // heads the list of what an export could not write as it is
 };
@@ -54,6 +56,9 @@ struct Notifier {
     // removes the last `count` lines (the parts the undone edit added).
     std::function<void(const std::string& name)> append_parts_line;
     std::function<void(int count)> remove_parts_lines;
+    // Long work reports its progress here and stops when asked (see
+    // progress.h); without it the work runs to its end.
+    Progress* progress = nullptr;
 };
 
 // Formats the message's text and passes it to show_message, if set.

@@ -163,7 +163,7 @@ TEST(SplitFaces, IsCountedAndRefusedBeforeItStartsWhenItCannotFit) {
     for (int pattern : {0, 1, 2}) {
         auto doc = test::MakeGrid(20, 20);
         std::fill(doc->vertex_selection.begin(), doc->vertex_selection.end(), uint8_t{1});
-        const FaceSplitSize size = CountFaceSplit(*doc, pattern, 3);
+        const SplitSize size = CountFaceSplit(*doc, pattern, 3);
         Recorder rec;
         ASSERT_TRUE(SplitFaces(*doc, pattern, 3, rec.notifier()));
         EXPECT_EQ(size.faces, doc->faces.size()) << pattern;
@@ -172,7 +172,7 @@ TEST(SplitFaces, IsCountedAndRefusedBeforeItStartsWhenItCannotFit) {
     }
     constexpr uint64_t kLimit = 0x7FFFFFFF;
     const struct {
-        FaceSplitSize size;
+        SplitSize size;
         uint64_t available;
         std::optional<MessageId> refusal;
     } rows[] = {
@@ -182,7 +182,7 @@ TEST(SplitFaces, IsCountedAndRefusedBeforeItStartsWhenItCannotFit) {
         {{1000000, 1000000}, 0, std::nullopt},  // the system does not say
         {{1000000, 1000000}, uint64_t{1} << 40, std::nullopt},
     };
-    for (const auto& row : rows) EXPECT_EQ(FaceSplitRefusal(row.size, row.available), row.refusal);
+    for (const auto& row : rows) EXPECT_EQ(SplitRefusal(row.size, row.available), row.refusal);
 }
 
 }  // namespace

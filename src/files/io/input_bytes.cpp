@@ -7,6 +7,9 @@ namespace torvel {
 namespace {
 
 constexpr size_t kWindowSize = size_t{1} << 20;
+// A large block is read in pieces of this size, with a poll of the
+// progress before each.
+constexpr uint64_t kDirectPiece = uint64_t{1} << 26;
 
 }  // namespace
 
@@ -37,7 +40,8 @@ InputBytes::InputBytes(InputBytes&& other) noexcept
       position_(other.position_),
       window_(std::move(other.window_)),
       window_at_(other.window_at_),
-      window_end_(other.window_end_) {
+      window_end_(other.window_end_),
+      progress_(other.progress_) {
     other.file_.handle = -1;
     other.ok_ = false;
 }
@@ -54,6 +58,7 @@ void InputBytes::EndEarly(bool error) {
 }
 
 bool InputBytes::Refill() {
+    PollProgress(progress_, position_, size_);
     window_at_ = window_end_ = 0;
     const uint64_t want = Remaining() < window_.size() ? Remaining() : window_.size();
     while (window_end_ < want) {
@@ -100,7 +105,8 @@ bool InputBytes::ReadSlow(void* dst, uint64_t n) {
     if (left >= window_.size()) {
         // A large block goes straight from the file to its place.
         while (left > 0) {
-            const int64_t got = ReadFromFile(file_, out, static_cast<size_t>(left));
+            PollProgress(progress_, position_, size_);
+            const int64_t got = ReadFromFile(file_, out, static_cast<size_t>(left < kDirectPiece ? left : kDirectPiece));
             if (got <= 0) {
                 EndEarly(got < 0);
                 return false;

@@ -11,6 +11,7 @@
 #include <span>
 #include <vector>
 
+#include "model/progress.h"
 #include "platform/file_read.h"
 
 namespace torvel {
@@ -59,6 +60,9 @@ public:
     }
     // True when nothing failed while reading.
     bool Good() const { return ok_ && !error_; }
+    // A file read reports how far it is before each window it reads, and
+    // throws WorkCancelled there once asked to stop.
+    void ReportTo(Progress* progress) { progress_ = progress; }
 
 private:
     InputBytes() = default;
@@ -78,6 +82,7 @@ private:
     std::vector<uint8_t> window_;
     size_t window_at_ = 0;   // next unread byte in the window
     size_t window_end_ = 0;  // bytes in the window
+    Progress* progress_ = nullptr;
 };
 
 }  // namespace torvel

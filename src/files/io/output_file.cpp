@@ -53,11 +53,18 @@ OutputFile::~OutputFile() {
     if (!temp_.empty()) ops_.remove(temp_);
 }
 
+void OutputFile::ReportTo(Progress* progress, uint64_t expected_bytes) {
+    progress_ = progress;
+    expected_ = expected_bytes;
+}
+
 void OutputFile::Drain() {
     if (used_ == 0) return;
+    PollProgress(progress_, written_, expected_);
     if (!failed_ && file_ != nullptr && ops_.write(buffer_.data(), used_, file_) != used_) {
         failed_ = true;
     }
+    written_ += used_;
     used_ = 0;
 }
 
@@ -68,13 +75,24 @@ void OutputFile::WriteSlow(const void* data, size_t size) {
         used_ = size;
         return;
     }
-    // Large blocks (vertex and face arrays) go straight to the file.
-    if (!failed_ && file_ != nullptr && ops_.write(data, size, file_) != size) failed_ = true;
+    // Large blocks (vertex and face arrays) go straight to the file, in
+    // pieces with a poll of the progress before each.
+    constexpr size_t kPiece = size_t{1} << 26;
+    for (const char* p = static_cast<const char*>(data); size > 0;) {
+        const size_t piece = size < kPiece ? size : kPiece;
+        PollProgress(progress_, written_, expected_);
+        if (!failed_ && file_ != nullptr && ops_.write(p, piece, file_) != piece) failed_ = true;
+        written_ += piece;
+        p += piece;
+        size -= piece;
+    }
 }
 
 bool OutputFile::Finish() {
     if (file_ == nullptr) return false;
     Drain();
+    // The last place to stop: the file is not replaced after it.
+    PollProgress(progress_);
     bool good = !failed_;
     good = good && ops_.flush(file_) == 0;
     // An unnamed file gets its name while still open (it can only be named

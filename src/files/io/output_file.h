@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/notifier.h"
+#include "model/progress.h"
 #include "platform/file_path.h"
 
 namespace torvel {
@@ -80,6 +81,12 @@ public:
     }
     void Advance(size_t n) { used_ += n; }
 
+    // Reports the bytes written against the size expected before each
+    // buffer goes to the file, and throws WorkCancelled there, or before
+    // the file is finished, once asked to stop; the temporary file is then
+    // removed with the OutputFile and the target stays as it was.
+    void ReportTo(Progress* progress, uint64_t expected_bytes);
+
     // Flushes, names, closes and moves the file into place. False when any
     // step of the whole write failed; the target is then as it was before
     // and no temporary file is left.
@@ -109,6 +116,9 @@ private:
     bool committed_ = false;
     std::vector<char> buffer_;
     size_t used_ = 0;
+    Progress* progress_ = nullptr;
+    uint64_t expected_ = 0;
+    uint64_t written_ = 0;
 };
 
 }  // namespace torvel

@@ -444,7 +444,10 @@ bool ReadRecords(BinaryReader& reader, InputBytes& in) {
 }  // namespace
 
 bool ReadYktBinary(Document& doc, const FilePath& path, const Notifier& notifier, ReadReport* report) {
-    return ReadModelAt(doc, path, report, [&](InputBytes& input) { return ReadYktBinary(doc, input, notifier, report); });
+    return ReadModelAt(doc, path, report, [&](InputBytes& input) {
+        input.ReportTo(notifier.progress);
+        return ReadYktBinary(doc, input, notifier, report);
+    });
 }
 
 bool ReadYktBinary(Document& doc, std::span<const uint8_t> bytes, const Notifier& notifier, ReadReport* report) {

@@ -84,10 +84,7 @@ bool HasYktExtension(const FilePath& path) {
     return dot != text.npos && EqualsIgnoringCase(text.c_str() + dot + 1, "ykt");
 }
 
-bool LoadModelFile(Document& doc, const FilePath& path, const Notifier& notifier, ReadReport* report) {
-    ReadReport own;
-    ReadReport& r = report != nullptr ? *report : own;
-    doc.binary_form = false;
+bool CheckModelPath(const FilePath& path, const Notifier& notifier) {
     if (!PathExists(path)) {
         ShowMessage(notifier, MessageId::FileMissing);
         return false;
@@ -96,8 +93,21 @@ bool LoadModelFile(Document& doc, const FilePath& path, const Notifier& notifier
         ShowMessage(notifier, MessageId::NotYktFile);
         return false;
     }
+    return true;
+}
+
+bool LoadModelFile(Document& doc, const FilePath& path, const Notifier& notifier, ReadReport* report) {
+    ReadReport own;
+    ReadReport& r = report != nullptr ? *report : own;
+    doc.binary_form = false;
+    if (!CheckModelPath(path, notifier)) return false;
     ResetDocument(doc);
-    const bool read = ReadEitherForm(doc, [&] { return OpenModelInput(path, &r); }, notifier, r);
+    const auto open = [&] {
+        InputBytes input = OpenModelInput(path, &r);
+        input.ReportTo(notifier.progress);
+        return input;
+    };
+    const bool read = ReadEitherForm(doc, open, notifier, r);
     if (read) doc.file_name = path;
     return FinishLoad(doc, read, r, notifier);
 }

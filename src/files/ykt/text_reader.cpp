@@ -725,7 +725,10 @@ void TextReader::Data(const char* begin, const char* end) {
 constexpr size_t kMaxLineBytes = size_t{1} << 16;
 
 bool ReadYktText(Document& doc, const FilePath& path, const Notifier& notifier, ReadReport* report) {
-    return ReadModelAt(doc, path, report, [&](InputBytes& input) { return ReadYktText(doc, input, notifier, report); });
+    return ReadModelAt(doc, path, report, [&](InputBytes& input) {
+        input.ReportTo(notifier.progress);
+        return ReadYktText(doc, input, notifier, report);
+    });
 }
 
 bool ReadYktText(Document& doc, std::span<const uint8_t> bytes, const Notifier& notifier, ReadReport* report) {

@@ -71,9 +71,15 @@ void ReportNonFiniteValues(const Document& doc, ReadReport* report);
 // The loading rule: the path must exist, end in ".ykt" (any case) and be a
 // regular file; the text form is tried first, then the binary form. Sets binary_form and file_name, and refuses models whose
 // parts and units do not fit the combined parent table. Every failure, and a
-// binary file that ended early, is reported through the notifier.
+// binary file that ended early, is reported through the notifier. A read
+// stopped through notifier.progress throws WorkCancelled and leaves part of
+// a model: the editor reads into a Document of its own for that reason.
 bool LoadModelFile(Document& doc, const FilePath& path, const Notifier& notifier,
                    ReadReport* report = nullptr);
+
+// The loading rule's checks of the path alone, with their messages: it
+// exists and ends in ".ykt". Nothing is read and no Document changes.
+bool CheckModelPath(const FilePath& path, const Notifier& notifier);
 
 // The same two readers over a buffer, without the path checks.
 bool LoadModelBytes(Document& doc, std::span<const uint8_t> bytes, const Notifier& notifier,
