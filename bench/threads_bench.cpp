@@ -74,5 +74,12 @@ void BM_SharedRender(benchmark::State& state) {
 }
 BENCHMARK(BM_SharedRender)->Apply(Sizes);
 
+// The fixed cost of sharing: one call of RunShares with a share per thread
+// that does nothing, the pool's threads woken and joined.
+void BM_PoolRoundTrip(benchmark::State& state) {
+    for (auto _ : state) RunShares(WorkThreads(), [](size_t) {});
+}
+BENCHMARK(BM_PoolRoundTrip)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
 }  // namespace
 }  // namespace torvel::bench
