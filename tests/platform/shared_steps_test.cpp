@@ -9,10 +9,12 @@
 #include <gtest/gtest.h>
 
 #include "edit/edit_ops.h"
+#include "files/ykt/text_blocks.h"
 #include "files/ykt/ykt_files.h"
+#include "fuzz/memory_output.h"
 #include "platform/work_shares.h"
-#include "view/recording_host.h"
 #include "test_support.h"
+#include "view/recording_host.h"
 #include "view/render.h"
 
 namespace torvel {
@@ -23,7 +25,9 @@ namespace {
 std::string WriteHillyGrid(const test::TempFolder& folder, int side) {
     auto doc = test::MakeGrid(side, side);
     for (int j = 0; j <= side; ++j) {
-        for (int i = 0; i <= side; ++i) doc->vertices[static_cast<size_t>(j * (side + 1) + i)].z = static_cast<float>((i * 7 + j * 13) % 11) * 0.1f;
+        for (int i = 0; i <= side; ++i) {
+            doc->vertices[static_cast<size_t>(j * (side + 1) + i)].z = static_cast<float>((i * 7 + j * 13) % 11) * 0.1f;
+        }
     }
     const std::string path = folder.Path("grid.ykt");
     EXPECT_TRUE(WriteYktText(*doc, path, Notifier{}));
@@ -63,9 +67,9 @@ TEST(SharedSteps, EveryThreadCountGivesTheSameBytes) {
 #endif
 
 template <typename T>
-std::vector<uint8_t> Raw(const T& items) {
+void Append(std::vector<uint8_t>& bytes, const T& items) {
     const auto* p = reinterpret_cast<const uint8_t*>(items.data());
-    return std::vector<uint8_t>(p, p + items.size() * sizeof(items[0]));
+    bytes.insert(bytes.end(), p, p + items.size() * sizeof(items[0]));
 }
 
 // Each step on a model read before, once as it is and once with its nth
@@ -78,48 +82,42 @@ TEST(SharedSteps, AShareOutOfMemoryChangesNothing) {
         InputBytes input = InputBytes::FromMemory(text);
         EXPECT_TRUE(ReadYktText(doc, input, Notifier{}, nullptr, TextReadThreads{4, 4096}));
     };
-    const struct {
-        const char* step;
-        std::function<std::vector<uint8_t>(Document&)> run;
-    } steps[] = {
-        {"reader",
-         [&](Document& doc) {
-             read(doc);
-             std::vector<uint8_t> bytes = Raw(doc.vertices);
-             for (uint8_t b : Raw(doc.faces)) bytes.push_back(b);
-             return bytes;
-         }},
-        {"writer",
-         [&](Document& doc) {
-             EXPECT_TRUE(WriteYktText(doc, folder.Path("written.ykt"), Notifier{}));
-             return test::ReadBytes(folder.Path("written.ykt"));
-         }},
-        {"normals",
-         [&](Document& doc) {
-             EXPECT_TRUE(RecomputeNormalsInThreads(doc, 4, 1000));
-             return Raw(doc.normals);
-         }},
-        {"renderer",
-         [&](Document& doc) {
-             ViewState view;
-             test::RecordingHost rec;
-             RenderScratch scratch;
-             scratch.threads = 4;
-             ResizeView(view, rec.host(), 900, 700);
-             EXPECT_TRUE(RenderModel(doc, view, scratch, rec.host()));
-             return Raw(doc.image.pixels);
-         }},
+    const std::function<void(Document&, std::vector<uint8_t>&)> steps[] = {
+        [&](Document& doc, std::vector<uint8_t>& out) {
+            read(doc);
+            Append(out, doc.vertices);
+            Append(out, doc.faces);
+        },
+        [&](Document& doc, std::vector<uint8_t>& out) {
+            OutputFile file("memory", fuzz::MemoryOutputOps());
+            WriteVertexLines(doc, 0, doc.total_vertex_count, file, 4);
+            WriteFaceLines(doc, 0, doc.total_face_count, file, 4);
+            EXPECT_TRUE(file.Commit());
+            out = fuzz::WrittenBytes();
+        },
+        [&](Document& doc, std::vector<uint8_t>& out) {
+            EXPECT_TRUE(RecomputeNormalsInThreads(doc, 4, 1000));
+            Append(out, doc.normals);
+        },
+        [&](Document& doc, std::vector<uint8_t>& out) {
+            ViewState view;
+            test::RecordingHost rec;
+            RenderScratch scratch;
+            scratch.threads = 4;
+            ResizeView(view, rec.host(), 900, 700);
+            EXPECT_TRUE(RenderModel(doc, view, scratch, rec.host()));
+            Append(out, doc.image.pixels);
+        },
     };
-    for (const auto& s : steps) {
-        // The writer shares its lines only among two threads or more.
-        if (s.step == std::string("writer") && WorkThreads() < 2) continue;
+    for (size_t step = 0; step < std::size(steps); ++step) {
         std::vector<uint8_t> sound;
         for (const size_t nth : {size_t{0}, size_t{1}, size_t{2}, size_t{5}}) {
-            SCOPED_TRACE(std::string(s.step) + ", share " + std::to_string(nth));
+            SCOPED_TRACE("step " + std::to_string(step) + ", share " + std::to_string(nth));
             auto doc = NewDocument();
             read(*doc);
+            std::vector<uint8_t> result;
             FailNthShare(nth);
-            const std::vector<uint8_t> result = s.run(*doc);
+            steps[step](*doc, result);
             EXPECT_EQ(FailNthShare(0), 0u) << "no share failed";
             if (nth == 0) sound = result;
             EXPECT_TRUE(result == sound);
