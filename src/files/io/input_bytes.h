@@ -37,8 +37,7 @@ public:
 
     // The next bytes (empty at the end): the rest of the window, refilled
     // when empty; memory input hands out all of its rest at once, or its
-    // next chunk. The span
-    // stays valid until the next call.
+    // next chunk. The span stays valid until the next call.
     std::span<const uint8_t> NextChunk();
     // Copies exactly n bytes; false when fewer are left. Reads inside the
     // window (the small fields of records) take the quick path.

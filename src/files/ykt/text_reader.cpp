@@ -156,9 +156,6 @@ void ReadFaceLine(Document& doc, size_t f, const char* begin, const char* end) {
     ScanInt(c, v[0]) && ScanInt(c, v[1]) && ScanInt(c, v[2]) && ScanInt(c, v[3]);
 }
 
-// The lines [begin, end) (each ending in LF) of a vertex or face list, the
-// first one being entry `first`; entries past the array are skipped, as
-// single lines would be. True when a vertex line had all nine values.
 // No line a writer makes comes near this length (the longest are a few
 // hundred bytes); a longer line is read as its first kMaxLineBytes bytes, so
 // that memory stays bounded whatever the file holds. Lines are cut so
@@ -169,6 +166,9 @@ const char* CutLine(const char* begin, const char* lf) {
     return static_cast<size_t>(lf - begin) > kMaxLineBytes ? begin + kMaxLineBytes : lf;
 }
 
+// The lines [begin, end) (each ending in LF) of a vertex or face list, the
+// first one being entry `first`; entries past the array are skipped, as
+// single lines would be. True when a vertex line had all nine values.
 bool ReadListLines(Document& doc, bool vertices, int64_t first, const char* begin, const char* end) {
     const int64_t size = static_cast<int64_t>(vertices ? doc.vertices.size() : doc.faces.size());
     // One look for zero bytes in the whole run spares one in every line.
@@ -729,7 +729,6 @@ void TextReader::Data(const char* begin, const char* end) {
 }
 
 }  // namespace
-
 
 bool ReadYktText(Document& doc, const FilePath& path, const Notifier& notifier, ReadReport* report) {
     return ReadModelAt(doc, path, report, [&](InputBytes& input) { return ReadYktText(doc, input, notifier, report); });
