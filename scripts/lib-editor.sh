@@ -69,7 +69,10 @@ editor_configure() {
 # The sources the build folder was configured from: resource_ids.h must
 # number the commands as the program that runs was built with.
 editor_sources() {
-    editor_from=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$editor_build_dir/CMakeCache.txt" 2>/dev/null)
+    editor_from=""
+    if [ -f "$editor_build_dir/CMakeCache.txt" ]; then
+        editor_from=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$editor_build_dir/CMakeCache.txt")
+    fi
     if [ -n "$editor_from" ] && [ -f "$editor_from/src/resources/resource_ids.h" ]; then
         printf '%s' "$editor_from"
     else
