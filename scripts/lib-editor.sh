@@ -22,9 +22,11 @@
 # relative one from the top of the checkout), and the prefix lives in it. A
 # folder that holds a build already is taken as it is: its targets are
 # brought up to date from the sources it was configured from (so an older
-# checkout's build times that checkout); an empty one is configured by the
-# windows preset. TORVEL_NATIVE_BUILD_DIR does the same for build/native,
-# where torvel-cli is.
+# checkout's build times that checkout), and the command numbers come from
+# those sources too; a folder with torvel.exe and remote-view.exe but no
+# CMakeCache.txt (programs copied from elsewhere) is used without building;
+# an empty one is configured by the windows preset. TORVEL_NATIVE_BUILD_DIR
+# does the same for build/native, where torvel-cli is.
 
 editor_root=$(CDPATH='' cd -- "$(dirname -- "$0")/.." && pwd -P)
 case ${TORVEL_BUILD_DIR:-} in
@@ -64,10 +66,27 @@ editor_configure() {
     cmake --preset "$1" -B "$2"
 }
 
+# The sources the build folder was configured from: resource_ids.h must
+# number the commands as the program that runs was built with.
+editor_sources() {
+    editor_from=""
+    if [ -f "$editor_build_dir/CMakeCache.txt" ]; then
+        editor_from=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$editor_build_dir/CMakeCache.txt")
+    fi
+    if [ -n "$editor_from" ] && [ -f "$editor_from/src/resources/resource_ids.h" ]; then
+        printf '%s' "$editor_from"
+    else
+        printf '%s' "$editor_root"
+    fi
+}
+
 editor_build() {
     editor_jobs=$1
     (cd "$editor_root" && scripts/setup >/dev/null)
     command -v python3 >/dev/null 2>&1 || editor_fail "python3 is needed to capture the screen (apt-get install python3)"
+    if [ ! -f "$editor_build_dir/CMakeCache.txt" ] && [ -f "$editor_exe" ] && [ -f "$editor_helper_exe" ]; then
+        return 0  # ready programs without a build folder: taken as they are
+    fi
     editor_log=$(mktemp "${TMPDIR:-/tmp}/editor-build.XXXXXX")
     if ! (cd "$editor_root" && editor_configure windows "$editor_build_dir" &&
           cmake --build "$editor_build_dir" -j "$editor_jobs" --target torvel torvel_help remote-view) >"$editor_log" 2>&1; then
@@ -185,7 +204,7 @@ EOF
 # The number resource_ids.h gives the command or control NAME ($1): the
 # header numbers them for the program, the helper and the scripts alike.
 editor_id() {
-    editor_number=$(sed -n "s/^#define $1 *\([0-9][0-9]*\).*/\1/p" "$editor_root/src/resources/resource_ids.h")
+    editor_number=$(sed -n "s/^#define $1 *\([0-9][0-9]*\).*/\1/p" "$(editor_sources)/src/resources/resource_ids.h")
     [ -n "$editor_number" ] || editor_fail "resource_ids.h does not number $1"
     printf '%s' "$editor_number"
 }

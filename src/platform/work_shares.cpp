@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <exception>
 #include <mutex>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -39,6 +40,17 @@ thread_local const Job* tl_job = nullptr;
 
 std::atomic<size_t> g_started{0};
 
+// Shares still to be taken before the one FailNthShare makes fail; 0 for none.
+std::atomic<size_t> g_fail_countdown{0};
+
+// True for the share that FailNthShare chose; one relaxed load otherwise.
+bool ChosenToFail() {
+    size_t n = g_fail_countdown.load(std::memory_order_relaxed);
+    while (n != 0 && !g_fail_countdown.compare_exchange_weak(n, n - 1)) {
+    }
+    return n == 1;
+}
+
 // Runs shares of the job until none is left. An exception stays in the job,
 // and no thread takes a share after it.
 void Take(Job& job) {
@@ -46,6 +58,7 @@ void Take(Job& job) {
     tl_job = &job;
     for (size_t k = job.next++; k < job.shares && !job.stop.load(std::memory_order_relaxed); k = job.next++) {
         try {
+            if (ChosenToFail()) throw std::bad_alloc();
             job.call(job.share, k);
         } catch (...) {
             std::lock_guard lock(job.error_mutex);
@@ -157,6 +170,8 @@ bool SharesStopping() {
 }
 
 size_t StartedWorkers() { return g_started.load(); }
+
+size_t FailNthShare(size_t n) { return g_fail_countdown.exchange(n); }
 
 namespace shares_detail {
 

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstddef>
+#include <new>
 
 namespace torvel {
 
@@ -38,6 +39,13 @@ bool SharesStopping();
 // The pool's threads started so far in this process.
 size_t StartedWorkers();
 
+// For the tests of running out of memory: the nth share taken from now on
+// (1 the next one, in any call, on any thread) throws std::bad_alloc in
+// place of running, as an allocation inside it would; 0 takes it back.
+// Returns the shares that were still to come before the last choice's
+// failure (0 once it has happened).
+size_t FailNthShare(size_t n);
+
 namespace shares_detail {
 using ShareCall = void (*)(const void* share, size_t k);
 void Run(size_t shares, size_t threads, ShareCall call, const void* share);
@@ -50,6 +58,19 @@ template <typename Share>
 void RunShares(size_t shares, const Share& share, size_t threads = WorkThreads()) {
     shares_detail::Run(
         shares, threads, [](const void* s, size_t k) { (*static_cast<const Share*>(s))(k); }, &share);
+}
+
+// RunShares for shares that may run twice (each sets only what is its own,
+// to values that do not depend on what it changed): when one runs out of
+// memory, the calling thread runs them all again itself, in order, which
+// needs no more memory than one thread would.
+template <typename Share>
+void RunRepeatableShares(size_t shares, const Share& share, size_t threads = WorkThreads()) {
+    try {
+        RunShares(shares, share, threads);
+    } catch (const std::bad_alloc&) {
+        for (size_t k = 0; k < shares; ++k) share(k);
+    }
 }
 
 }  // namespace torvel

@@ -25,6 +25,11 @@ namespace {
 // sooner than the pool's threads wake and join in.
 constexpr size_t kThreadedWork = 40000;
 
+// Projecting and outlining are cut into this many pieces per thread, which
+// the threads take one by one: a thread that starts late, on a busy
+// machine, leaves its pieces to the others instead of holding them up.
+constexpr size_t kPiecesPerThread = 4;
+
 // The shown parts, as the range [first, end) of parts indices.
 struct ShownParts {
     int first = 0;
@@ -74,6 +79,7 @@ void ProjectShare(const RenderJob& job, size_t k) {
               doc.vertex_visible.begin() + static_cast<ptrdiff_t>(end), uint8_t{0});
     uint32_t* rows = s.rows_per_share[k].data();
     const uint32_t height = static_cast<uint32_t>(doc.image.height);
+    std::fill(rows, rows + height, 0u);  // counted afresh when the share runs again
     for (size_t g = begin; g < end; ++g) {
         const uint32_t y = static_cast<uint32_t>(pixel[g].y);
         if (y < height) ++rows[y];
@@ -193,23 +199,26 @@ bool RenderModel(Document& doc, ViewState& view, RenderScratch& scratch, const V
                   static_cast<size_t>(doc.face_offset[shown.end]),
                   1};
     const size_t work = (job.vertex_end - job.vertex_begin) + (job.face_end - job.face_begin);
-    size_t shares = scratch.threads != 0 ? scratch.threads : (work < kThreadedWork ? 1 : WorkThreads());
-    job.shares = std::clamp<size_t>(shares, 1, static_cast<size_t>(std::max(image.height, 1)));
+    const size_t threads = scratch.threads != 0 ? scratch.threads : (work < kThreadedWork ? 1 : WorkThreads());
+    const size_t rows = static_cast<size_t>(std::max(image.height, 1));
+    job.shares = std::clamp<size_t>(threads > 1 ? threads * kPiecesPerThread : 1, 1, rows);
+    // Every band looks at every vertex, so there is one band per thread.
+    const size_t bands = std::clamp<size_t>(threads, 1, rows);
 
     try {
         scratch.pixel.resize(N);
         if (job.one_sided) scratch.facing.resize(N);
         scratch.rows_per_share.resize(job.shares);
-        for (std::vector<uint32_t>& rows : scratch.rows_per_share) rows.assign(static_cast<size_t>(image.height), 0);
+        for (std::vector<uint32_t>& rows : scratch.rows_per_share) rows.resize(static_cast<size_t>(image.height));
     } catch (const std::bad_alloc&) {
         std::fill(image.pixels.begin(), image.pixels.end(), kBackgroundColor);
         return false;
     }
 
-    RunShares(job.shares, [&job](size_t k) { ProjectShare(job, k); });
-    RunShares(job.shares, [&job](size_t k) { EdgeShare(job, k); });
-    ChooseBands(scratch, job.shares, image.height);
-    RunShares(job.shares, [&job](size_t k) { MarkShare(job, k); });
+    RunRepeatableShares(job.shares, [&job](size_t k) { ProjectShare(job, k); });
+    RunRepeatableShares(job.shares, [&job](size_t k) { EdgeShare(job, k); });
+    ChooseBands(scratch, bands, image.height);
+    RunRepeatableShares(bands, [&job](size_t k) { MarkShare(job, k); });
 
     ApplyZoom(doc, view, host);
     return true;

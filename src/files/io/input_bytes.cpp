@@ -13,10 +13,11 @@ constexpr uint64_t kDirectPiece = uint64_t{1} << 26;
 
 }  // namespace
 
-InputBytes InputBytes::FromMemory(std::span<const uint8_t> bytes) {
+InputBytes InputBytes::FromMemory(std::span<const uint8_t> bytes, size_t chunk) {
     InputBytes in;
     in.ok_ = true;
     in.memory_ = bytes.data();
+    in.chunk_ = chunk;
     in.size_ = bytes.size();
     return in;
 }
@@ -36,6 +37,7 @@ InputBytes::InputBytes(InputBytes&& other) noexcept
       error_(other.error_),
       file_(other.file_),
       memory_(other.memory_),
+      chunk_(other.chunk_),
       size_(other.size_),
       position_(other.position_),
       window_(std::move(other.window_)),
@@ -75,8 +77,9 @@ bool InputBytes::Refill() {
 std::span<const uint8_t> InputBytes::NextChunk() {
     if (!ok_ || Remaining() == 0) return {};
     if (memory_ != nullptr) {
-        std::span<const uint8_t> rest(memory_ + position_, static_cast<size_t>(Remaining()));
-        position_ = size_;
+        const size_t n = chunk_ != 0 && chunk_ < Remaining() ? chunk_ : static_cast<size_t>(Remaining());
+        std::span<const uint8_t> rest(memory_ + position_, n);
+        position_ += n;
         return rest;
     }
     if (window_at_ == window_end_ && !Refill()) return {};

@@ -18,8 +18,10 @@ namespace torvel {
 
 class InputBytes {
 public:
-    // A buffer that outlives the reader.
-    static InputBytes FromMemory(std::span<const uint8_t> bytes);
+    // A buffer that outlives the reader. With a chunk size, NextChunk hands
+    // it out in pieces of that size, as a file comes through its window, so
+    // that tests and fuzzers reach the window boundaries without a file.
+    static InputBytes FromMemory(std::span<const uint8_t> bytes, size_t chunk = 0);
     // Opens a regular file; status says why not, and ok() is false then.
     static InputBytes FromFile(const FilePath& path, FileReadStatus& status);
 
@@ -35,8 +37,8 @@ public:
     uint64_t Remaining() const { return size_ - position_; }
 
     // The next bytes (empty at the end): the rest of the window, refilled
-    // when empty; memory input hands out all of its rest at once. The span
-    // stays valid until the next call.
+    // when empty; memory input hands out all of its rest at once, or its
+    // next chunk. The span stays valid until the next call.
     std::span<const uint8_t> NextChunk();
     // Copies exactly n bytes; false when fewer are left. Reads inside the
     // window (the small fields of records) take the quick path.
@@ -75,6 +77,7 @@ private:
     bool error_ = false;
     ReadableFile file_;
     const uint8_t* memory_ = nullptr;
+    size_t chunk_ = 0;  // memory input: the most NextChunk hands out, 0 for all
     uint64_t size_ = 0;
     uint64_t position_ = 0;
     // File input: window_[window_at_, window_end_) are the file's bytes from

@@ -83,30 +83,37 @@ void Parallel(const Lines& lines, size_t begin, size_t end, size_t threads, Outp
     }
     for (size_t c = 0; c < chunks; c += round) {
         const size_t n = std::min(round, chunks - c);
-        RunShares(
-            n,
-            [&](size_t k) {
-                const size_t first = begin + (c + k) * kChunkLines;
-                const size_t last = end - first < kChunkLines ? end : first + kChunkLines;
-                char* const start = text[k].get();
-                char* p = start;
-                for (size_t i = first; i < last; ++i) p = lines(i, p);
-                used[k] = static_cast<size_t>(p - start);
-            },
-            threads);
+        try {
+            RunShares(
+                n,
+                [&](size_t k) {
+                    const size_t first = begin + (c + k) * kChunkLines;
+                    const size_t last = end - first < kChunkLines ? end : first + kChunkLines;
+                    char* const start = text[k].get();
+                    char* p = start;
+                    for (size_t i = first; i < last; ++i) p = lines(i, p);
+                    used[k] = static_cast<size_t>(p - start);
+                },
+                threads);
+        } catch (const std::bad_alloc&) {
+            // A share ran out of memory: nothing of this round is written
+            // yet, so the calling thread writes the rest of the lines
+            // itself, as it would on one thread.
+            Serial(lines, begin + c * kChunkLines, end, out);
+            return;
+        }
         for (size_t k = 0; k < n; ++k) out.Write(text[k].get(), used[k]);
     }
 }
 
 template <typename Lines>
-void WriteLines(const Lines& lines, size_t size, int32_t begin, int32_t end, OutputFile& out) {
+void WriteLines(const Lines& lines, size_t size, int32_t begin, int32_t end, OutputFile& out, size_t threads) {
     // Offsets outside the arrays write no lines beyond them.
     const size_t first = begin > 0 ? static_cast<size_t>(begin) : 0;
     size_t last = end > 0 ? static_cast<size_t>(end) : 0;
     if (last > size) last = size;
     if (last <= first) return;
-    const size_t threads = WorkThreads();
-    if (last - first < 4 * kChunkLines || threads < 2) {
+    if (last - first < kSharedLines || threads < 2) {
         Serial(lines, first, last, out);
         return;
     }
@@ -115,12 +122,12 @@ void WriteLines(const Lines& lines, size_t size, int32_t begin, int32_t end, Out
 
 }  // namespace
 
-void WriteVertexLines(const Document& doc, int32_t begin, int32_t end, OutputFile& out) {
-    WriteLines(VertexLines{doc}, doc.vertices.size(), begin, end, out);
+void WriteVertexLines(const Document& doc, int32_t begin, int32_t end, OutputFile& out, size_t threads) {
+    WriteLines(VertexLines{doc}, doc.vertices.size(), begin, end, out, threads);
 }
 
-void WriteFaceLines(const Document& doc, int32_t begin, int32_t end, OutputFile& out) {
-    WriteLines(FaceLines{doc}, doc.faces.size(), begin, end, out);
+void WriteFaceLines(const Document& doc, int32_t begin, int32_t end, OutputFile& out, size_t threads) {
+    WriteLines(FaceLines{doc}, doc.faces.size(), begin, end, out, threads);
 }
 
 }  // namespace torvel

@@ -156,6 +156,16 @@ void ReadFaceLine(Document& doc, size_t f, const char* begin, const char* end) {
     ScanInt(c, v[0]) && ScanInt(c, v[1]) && ScanInt(c, v[2]) && ScanInt(c, v[3]);
 }
 
+// No line a writer makes comes near this length (the longest are a few
+// hundred bytes); a longer line is read as its first kMaxLineBytes bytes, so
+// that memory stays bounded whatever the file holds. Lines are cut so
+// wherever they lie, whether inside one read window or across two.
+constexpr size_t kMaxLineBytes = size_t{1} << 16;
+
+const char* CutLine(const char* begin, const char* lf) {
+    return static_cast<size_t>(lf - begin) > kMaxLineBytes ? begin + kMaxLineBytes : lf;
+}
+
 // The lines [begin, end) (each ending in LF) of a vertex or face list, the
 // first one being entry `first`; entries past the array are skipped, as
 // single lines would be. True when a vertex line had all nine values.
@@ -167,7 +177,8 @@ bool ReadListLines(Document& doc, bool vertices, int64_t first, const char* begi
     for (int64_t k = first; begin < end; ++k) {
         const char* lf = static_cast<const char*>(std::memchr(begin, '\n', static_cast<size_t>(end - begin)));
         if (k < size) {
-            const char* line_end = zeros ? LineEnd(begin, lf) : lf > begin && lf[-1] == '\r' ? lf - 1 : lf;
+            const char* const cut = CutLine(begin, lf);
+            const char* line_end = zeros ? LineEnd(begin, cut) : cut > begin && cut[-1] == '\r' ? cut - 1 : cut;
             if (vertices) {
                 nine |= ReadVertexLine(doc, static_cast<size_t>(k), begin, line_end);
             } else {
@@ -719,11 +730,6 @@ void TextReader::Data(const char* begin, const char* end) {
 
 }  // namespace
 
-// No line a writer makes comes near this length (the longest are a few
-// hundred bytes); a longer line is read as its first kMaxLineBytes bytes, so
-// that memory stays bounded whatever the file holds.
-constexpr size_t kMaxLineBytes = size_t{1} << 16;
-
 bool ReadYktText(Document& doc, const FilePath& path, const Notifier& notifier, ReadReport* report) {
     return ReadModelAt(doc, path, report, [&](InputBytes& input) {
         input.ReportTo(notifier.progress);
@@ -776,7 +782,7 @@ bool ReadYktText(Document& doc, InputBytes& input, const Notifier& notifier, Rea
                 const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
                 if (lf != nullptr && carry.empty()) {
                     ++r.line;
-                    r.Line(p, lf);
+                    r.Line(p, CutLine(p, lf));
                 } else {
                     const char* const piece_end = lf != nullptr ? lf : end;
                     const size_t room = kMaxLineBytes - carry.size();

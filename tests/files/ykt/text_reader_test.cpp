@@ -362,5 +362,22 @@ TEST(ReadYktText, ListsReadInPiecesGiveTheModelAndReportOfOneThread) {
     EXPECT_TRUE(doc->has_blend);
 }
 
+// A line longer than 64 KiB is read as its first 64 KiB wherever it lies:
+// inside one read window or across two. Here the cut drops the exponent.
+TEST(ReadYktText, OverlongLinesAreCutAlikeInAndAcrossWindows) {
+    const std::string head = "<parts_count>\n1\n</parts_count>\n<total_vertex_count>\n2\n</total_vertex_count>\n"
+                             "<total_face_count>\n1\n</total_face_count>\n<vertex_count>\n2\n</vertex_count>\n<vertices>\n";
+    const std::string text = head + "1." + std::string(70000, '0') + "e5 0 0 0 0 1 0 0\n0 0 0 0 0 1 0 0\n</vertices>\n"
+                             "<parts_name>\n" + std::string(70000, 'n') + "\n</parts_name>\n"
+                             "<face_count>\n1\n</face_count>\n<faces>\n0 1 1 -1\n</faces>\n";
+    const std::vector<uint8_t> bytes = test::Bytes(text);
+    for (const size_t window : {size_t{0}, size_t{4096}, size_t{65536}}) {
+        auto doc = NewDocument();
+        InputBytes input = InputBytes::FromMemory(bytes, window);
+        ASSERT_TRUE(ReadYktText(*doc, input, Notifier{}, nullptr, TextReadThreads{2, 1})) << window;
+        EXPECT_EQ(doc->vertices[0].x, 1.0f) << window;
+    }
+}
+
 }  // namespace
 }  // namespace torvel

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "files/ykt/text_blocks.h"
 #include "test_support.h"
 
 namespace torvel {
@@ -115,7 +116,8 @@ std::string ReferenceReal(float v) {
 // formatting line by line with std::to_chars writes them, with and without
 // weights.
 TEST(WriteYktText, LargeBlocksMatchALineByLineReference) {
-    auto doc = test::MakeGrid(200, 120);
+    static_assert(200 * 170 >= kSharedLines, "vertices and faces on the pool");
+    auto doc = test::MakeGrid(200, 170);
     Document& d = *doc;
     std::mt19937 rng(11);
     const auto real = [&] {
