@@ -101,7 +101,9 @@ TEST(MeshRoundTrip, SamplesKeepPartsCornersMaterialsAndTextures) {
                     }
                     ASSERT_TRUE(SameBits(back->texture_map_u[q], original->texture_map_u[p])) << "corner " << k;
                     ASSERT_TRUE(SameBits(back->texture_map_v[q], original->texture_map_v[p])) << "corner " << k;
-                    if (back->has_blend) ASSERT_TRUE(SameBits(back->blend[q], original->blend[p])) << "corner " << k;
+                    if (back->has_blend) {
+                        ASSERT_TRUE(SameBits(back->blend[q], original->blend[p])) << "corner " << k;
+                    }
                 }
             }
             // OBJ keeps quads; glTF stores triangles.
