@@ -49,7 +49,8 @@ void BM_SharedWrite(benchmark::State& state) {
     auto doc = MakeGridModel(static_cast<int>(state.range(0)));
     const int32_t n = static_cast<int32_t>(doc->vertices.size());
     for (auto _ : state) {
-        OutputFile out("memory", fuzz::MemoryOutputOps());
+        const OutputOps ops = fuzz::MemoryOutputOps();
+        OutputFile out("memory", ops);
         WriteVertexLines(*doc, 0, n, out, Threads(state));
         WriteFaceLines(*doc, 0, n, out, Threads(state));
         if (!out.Commit()) state.SkipWithError("write");

@@ -68,7 +68,8 @@ TEST(SharedSteps, AShareOutOfMemoryChangesNothing) {
     const std::function<void(Document&, std::vector<uint8_t>&)> steps[] = {
         read,
         [](Document& doc, std::vector<uint8_t>& out) {
-            OutputFile file("memory", fuzz::MemoryOutputOps());
+            const OutputOps ops = fuzz::MemoryOutputOps();
+            OutputFile file("memory", ops);
             WriteVertexLines(doc, 0, doc.total_vertex_count, file, 4);
             WriteFaceLines(doc, 0, doc.total_face_count, file, 4);
             EXPECT_TRUE(file.Commit());

@@ -52,6 +52,9 @@ MessageId OutputFailureMessage(OutputError error);
 class OutputFile {
 public:
     OutputFile(const FilePath& target, const OutputOps& ops);
+    // The file keeps a reference to ops: a temporary would be gone before
+    // the first write.
+    OutputFile(const FilePath& target, OutputOps&& ops) = delete;
     ~OutputFile();  // an uncommitted file is removed
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
