@@ -96,18 +96,7 @@ bool ImportAndShowModel(const FilePath& path, MeshFormat format) {
 }
 
 void ImportModelDialog(HWND owner) {
-    if (!MayDiscardModel()) return;
-    wchar_t path[MAX_PATH] = {};
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner;
-    ofn.lpstrTitle = L"インポート";
-    ofn.lpstrFilter = kImportFilter;
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = MAX_PATH;
-    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (GetOpenFileNameW(&ofn)) LoadModel(PathFromWide(path));
+    ChooseAndLoadModel(owner, L"インポート", kImportFilter);
 }
 
 bool ExportModelDialog(HWND owner) {

@@ -85,18 +85,23 @@ bool LoadModel(const FilePath& path) {
     return loaded;
 }
 
-void OpenModelDialog(HWND owner) {
+void ChooseAndLoadModel(HWND owner, const wchar_t* title, const wchar_t* filter) {
     if (!MayDiscardModel()) return;
     wchar_t path[MAX_PATH] = {};
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = owner;
-    ofn.lpstrFilter = L"YKT (*.ykt)\0*.ykt\0すべてのファイル (*.*)\0*.*\0";
+    ofn.lpstrTitle = title;
+    ofn.lpstrFilter = filter;
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = path;
     ofn.nMaxFile = MAX_PATH;
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
     if (GetOpenFileNameW(&ofn)) LoadModel(PathFromWide(path));
+}
+
+void OpenModelDialog(HWND owner) {
+    ChooseAndLoadModel(owner, nullptr, L"YKT (*.ykt)\0*.ykt\0すべてのファイル (*.*)\0*.*\0");
 }
 
 namespace {

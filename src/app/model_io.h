@@ -20,6 +20,10 @@ bool LoadModel(const FilePath& path);
 // shows no model when the Document is empty. Returns `loaded`.
 bool ShowLoadOutcome(bool loaded);
 // 開く: asks first when the model has unsaved changes.
+// Asks about unsaved changes, then the Open dialog (title: nullptr for the
+// dialog's own) with the filter list; the chosen file goes to LoadModel,
+// which loads or imports it by its extension.
+void ChooseAndLoadModel(HWND owner, const wchar_t* title, const wchar_t* filter);
 void OpenModelDialog(HWND owner);
 // 名前を付けて保存: the chosen name and form.
 bool SaveModelAs();
