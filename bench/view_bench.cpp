@@ -219,11 +219,13 @@ void SetUpView(ViewState& view, const ViewHost& host, int32_t w, int32_t h) {
 }
 
 // args: parts choice (0 = whole model), one-sided, threads (0 = as a render
-// chooses)
+// chooses), top (1 = seen from above: the grids edge-on, every mark on a
+// few rows)
 void BM_RenderModel(benchmark::State& state) {
     Document& doc = FourGrids();
     doc.parts_selection = static_cast<int32_t>(state.range(0));
     doc.one_sided = static_cast<uint8_t>(state.range(1));
+    doc.direction = state.range(3) != 0 ? ViewDirection::Top : ViewDirection::Front;
     ViewState view;
     ViewHost host;
     SetUpView(view, host, 800, 600);
@@ -238,15 +240,18 @@ void BM_RenderModel(benchmark::State& state) {
     state.counters["quads/s"] = benchmark::Counter(static_cast<double>(faces), benchmark::Counter::kIsIterationInvariantRate);
     doc.parts_selection = 0;
     doc.one_sided = 0;
+    doc.direction = ViewDirection::Front;
 }
 BENCHMARK(BM_RenderModel)
-    ->ArgNames({"parts", "one_sided", "threads"})
-    ->Args({0, 0, 0})
-    ->Args({0, 0, 1})
-    ->Args({0, 1, 0})
-    ->Args({0, 1, 1})
-    ->Args({1, 0, 0})
-    ->Args({1, 1, 0})
+    ->ArgNames({"parts", "one_sided", "threads", "top"})
+    ->Args({0, 0, 0, 0})
+    ->Args({0, 0, 1, 0})
+    ->Args({0, 1, 0, 0})
+    ->Args({0, 1, 1, 0})
+    ->Args({1, 0, 0, 0})
+    ->Args({1, 1, 0, 0})
+    ->Args({0, 0, 0, 1})
+    ->Args({0, 0, 1, 1})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -156,6 +157,30 @@ TEST(DrawFaceOutline, BandsTogetherAreEverySideDrawnWhole) {
                 DrawFaceOutline(band, points, count, kInk);
             }
             ASSERT_EQ(banded.pixels, expected.pixels) << k << " spread " << spread;
+        }
+    }
+}
+
+// A mark is its 3 x 3 square clipped to the band, wherever it lies: on the
+// band's edges too, where a degenerate view puts a million marks.
+TEST(DrawMark, IsItsSquareClippedToTheBand) {
+    const int32_t w = 7;
+    const int32_t h = 8;
+    for (const auto& [top, bottom] : {std::pair{INT32_MIN, INT32_MAX}, std::pair{0, 3}, std::pair{3, 5}, std::pair{5, 8}}) {
+        for (int32_t y = -2; y <= h + 1; ++y) {
+            for (int32_t x = -2; x <= w + 1; ++x) {
+                Canvas expected(w, h);
+                Raster e = expected.raster();
+                for (int32_t row = std::max(y - 1, top); row <= y + 1 && row < bottom; ++row) {
+                    FillRect(e, x - 1, row, 3, 1, kInk);
+                }
+                Canvas marked(w, h);
+                Raster band = marked.raster();
+                band.row_begin = top;
+                band.row_end = bottom;
+                DrawMark(band, {x, y}, kInk);
+                ASSERT_EQ(marked.pixels, expected.pixels) << x << "," << y << " in " << top << ".." << bottom;
+            }
         }
     }
 }
