@@ -85,4 +85,8 @@ ViewHost ShellViewHost();
 // Draws the model again (after every change of what the view shows).
 void Redraw();
 
+// Redraw after a change of the selection alone: only the marks when the
+// last drawing still holds.
+void RedrawSelection();
+
 }  // namespace torvel::app

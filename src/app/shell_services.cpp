@@ -134,12 +134,22 @@ ViewHost ShellViewHost() {
     return h;
 }
 
-void Redraw() {
+namespace {
+
+using RenderCall = bool (*)(Document&, ViewState&, RenderScratch&, const ViewHost&);
+
+void RedrawBy(RenderCall render) {
     Shell& s = TheShell();
     RunUnlessOutOfMemory([&] {
         // A render that cannot get its image answers false rather than throwing.
-        if (!RenderModel(*s.doc, s.view_state, s.scratch, ShellViewHost())) ReportOutOfMemory();
+        if (!render(*s.doc, s.view_state, s.scratch, ShellViewHost())) ReportOutOfMemory();
     });
 }
+
+}  // namespace
+
+void Redraw() { RedrawBy(RenderModel); }
+
+void RedrawSelection() { RedrawBy(RedrawMarks); }
 
 }  // namespace torvel::app

@@ -66,7 +66,7 @@ void OnButtonUp() {
     ReleaseCapture();
     FinishPress(*s.doc, s.view_state, Band());
     ApplyPickRectangle(*s.doc, ShellNotifier());
-    Redraw();
+    RedrawSelection();
     EndPress(*s.doc, Band());
 }
 

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <iterator>
 #include <new>
 
 #include "model/vertex_arrays.h"
@@ -157,11 +158,60 @@ void MarkShare(const RenderJob& job, size_t k) {
     }
 }
 
+RenderInputs InputsOf(const Document& doc, const ViewState& view) {
+    RenderInputs in;
+    in.direction = doc.direction;
+    in.one_sided = doc.one_sided;
+    in.parts_selection = doc.parts_selection;
+    in.parts_count = doc.parts_count;
+    in.width = view.image_width;
+    in.height = view.image_height;
+    in.fit_scale = doc.fit_scale;
+    in.origin_x = doc.origin_x;
+    in.origin_y = doc.origin_y;
+    in.vertices = doc.vertices.data();
+    in.vertex_count = doc.vertices.size();
+    in.faces = doc.faces.data();
+    in.face_count = doc.faces.size();
+    std::copy(std::begin(doc.vertex_offset), std::end(doc.vertex_offset), in.vertex_offset.begin());
+    std::copy(std::begin(doc.face_offset), std::end(doc.face_offset), in.face_offset.begin());
+    return in;
+}
+
+}  // namespace
+
+namespace {
+
+// The shown parts of a model whose tables match its arrays. Any other model
+// is drawn as background only; loading refuses such models, so this is a
+// guard, not a path.
+ShownParts DrawableParts(const Document& doc) {
+    const int P = doc.parts_count;
+    const size_t N = doc.vertices.size();
+    const bool drawable = P >= 0 && P <= kTableSize && ArraySizesMatchCounts(doc) && doc.vertex_offset[P] >= 0 &&
+                          static_cast<size_t>(doc.vertex_offset[P]) <= N && doc.face_offset[P] >= 0 &&
+                          static_cast<size_t>(doc.face_offset[P]) <= doc.faces.size();
+    return drawable ? ShownPartsOf(doc.parts_selection, P) : ShownParts{};
+}
+
+RenderJob JobOf(Document& doc, RenderScratch& scratch, ShownParts shown) {
+    return {doc,
+            scratch,
+            shown,
+            doc.direction,
+            doc.one_sided != 0,
+            static_cast<size_t>(doc.vertex_offset[shown.first]),
+            static_cast<size_t>(doc.vertex_offset[shown.end]),
+            static_cast<size_t>(doc.face_offset[shown.first]),
+            static_cast<size_t>(doc.face_offset[shown.end]),
+            1};
+}
+
 }  // namespace
 
 bool RenderModel(Document& doc, ViewState& view, RenderScratch& scratch, const ViewHost& host) {
-    const int choice = doc.parts_selection;
-    FitView(doc, view, choice);
+    scratch.drawn.reset();
+    FitView(doc, view, doc.parts_selection);
 
     ModelImage& image = doc.image;
     image.width = view.image_width;
@@ -174,30 +224,14 @@ bool RenderModel(Document& doc, ViewState& view, RenderScratch& scratch, const V
         return false;
     }
 
-    // A model whose tables do not match its arrays is drawn as background
-    // only; loading refuses such models, so this is a guard, not a path.
-    const int P = doc.parts_count;
-    const size_t N = doc.vertices.size();
-    const bool drawable = P >= 0 && P <= kTableSize && ArraySizesMatchCounts(doc) && doc.vertex_offset[P] >= 0 &&
-                          static_cast<size_t>(doc.vertex_offset[P]) <= N && doc.face_offset[P] >= 0 &&
-                          static_cast<size_t>(doc.face_offset[P]) <= doc.faces.size();
-    const ShownParts shown = drawable ? ShownPartsOf(choice, P) : ShownParts{};
+    const ShownParts shown = DrawableParts(doc);
     if (shown.first == shown.end) {
         std::fill(image.pixels.begin(), image.pixels.end(), kBackgroundColor);
         ApplyZoom(doc, view, host);
         return true;
     }
 
-    RenderJob job{doc,
-                  scratch,
-                  shown,
-                  doc.direction,
-                  doc.one_sided != 0,
-                  static_cast<size_t>(doc.vertex_offset[shown.first]),
-                  static_cast<size_t>(doc.vertex_offset[shown.end]),
-                  static_cast<size_t>(doc.face_offset[shown.first]),
-                  static_cast<size_t>(doc.face_offset[shown.end]),
-                  1};
+    RenderJob job = JobOf(doc, scratch, shown);
     const size_t work = (job.vertex_end - job.vertex_begin) + (job.face_end - job.face_begin);
     const size_t threads = scratch.threads != 0 ? scratch.threads : (work < kThreadedWork ? 1 : WorkThreads());
     const size_t rows = static_cast<size_t>(std::max(image.height, 1));
@@ -206,8 +240,8 @@ bool RenderModel(Document& doc, ViewState& view, RenderScratch& scratch, const V
     const size_t bands = std::clamp<size_t>(threads, 1, rows);
 
     try {
-        scratch.pixel.resize(N);
-        if (job.one_sided) scratch.facing.resize(N);
+        scratch.pixel.resize(doc.vertices.size());
+        if (job.one_sided) scratch.facing.resize(doc.vertices.size());
         scratch.rows_per_share.resize(job.shares);
         for (std::vector<uint32_t>& rows : scratch.rows_per_share) rows.resize(static_cast<size_t>(image.height));
     } catch (const std::bad_alloc&) {
@@ -219,7 +253,22 @@ bool RenderModel(Document& doc, ViewState& view, RenderScratch& scratch, const V
     RunRepeatableShares(job.shares, [&job](size_t k) { EdgeShare(job, k); });
     ChooseBands(scratch, bands, image.height);
     RunRepeatableShares(bands, [&job](size_t k) { MarkShare(job, k); });
+    scratch.drawn = InputsOf(doc, view);
 
+    ApplyZoom(doc, view, host);
+    return true;
+}
+
+bool RedrawMarks(Document& doc, ViewState& view, RenderScratch& scratch, const ViewHost& host) {
+    FitView(doc, view, doc.parts_selection);
+    const ShownParts shown = DrawableParts(doc);
+    const bool same = scratch.drawn && *scratch.drawn == InputsOf(doc, view) && shown.first != shown.end &&
+                      doc.image.width == view.image_width && doc.image.height == view.image_height &&
+                      doc.image.pixels.size() == static_cast<size_t>(view.image_width) * static_cast<size_t>(view.image_height) &&
+                      scratch.pixel.size() == doc.vertices.size() && scratch.band_rows.size() >= 2;
+    if (!same) return RenderModel(doc, view, scratch, host);
+    const RenderJob job = JobOf(doc, scratch, shown);
+    RunRepeatableShares(scratch.band_rows.size() - 1, [&job](size_t k) { MarkShare(job, k); });
     ApplyZoom(doc, view, host);
     return true;
 }

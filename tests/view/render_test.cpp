@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -275,6 +276,44 @@ TEST(RenderModel, EveryThreadCountDrawsTheSameImage) {
                 }
             }
         }
+    }
+}
+
+// After a change of the selection alone the marks are drawn again over the
+// last image; after any other change, the whole model. Both give the image a
+// whole render gives. A background pixel painted over shows which ran.
+TEST(RedrawMarks, DrawsWhatAWholeRenderDraws) {
+    const struct {
+        const char* change;
+        bool marks_only;
+        void (*apply)(Document&, ViewState&, const ViewHost&);
+    } rows[] = {
+        {"selection", true, [](Document&, ViewState&, const ViewHost&) {}},
+        {"direction", false, [](Document& d, ViewState&, const ViewHost&) { d.direction = ViewDirection::Top; }},
+        {"parts choice", false, [](Document& d, ViewState&, const ViewHost&) { d.parts_selection = 2; }},
+        {"sidedness", false, [](Document& d, ViewState&, const ViewHost&) { d.one_sided = 0; }},
+        {"view size", false, [](Document&, ViewState& v, const ViewHost& h) { ResizeView(v, h, 500, 300); }},
+    };
+    for (const auto& row : rows) {
+        auto doc = RandomMesh(false);
+        doc->one_sided = 1;
+        Rendered r(*doc);
+        ASSERT_TRUE(r.ok);
+        const size_t blank = static_cast<size_t>(
+            std::find(doc->image.pixels.begin(), doc->image.pixels.end(), kBackgroundColor) - doc->image.pixels.begin());
+        doc->image.pixels.at(blank) = kEdgeColor;
+        const ViewHost host = r.rec.host();
+        row.apply(*doc, r.view, host);
+        for (size_t k = 0; k < doc->vertex_selection.size(); k += 2) doc->vertex_selection[k] ^= 1;
+        r.scratch.threads = 2;
+        ASSERT_TRUE(RedrawMarks(*doc, r.view, r.scratch, host));
+        const bool kept = blank < doc->image.pixels.size() && doc->image.pixels[blank] == kEdgeColor;
+        EXPECT_EQ(kept, row.marks_only) << row.change;
+        std::vector<uint32_t> redrawn = doc->image.pixels;
+        if (kept) redrawn[blank] = kBackgroundColor;
+        RenderScratch fresh;
+        ASSERT_TRUE(RenderModel(*doc, r.view, fresh, host));
+        EXPECT_TRUE(redrawn == doc->image.pixels) << row.change;
     }
 }
 
