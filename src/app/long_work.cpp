@@ -61,11 +61,6 @@ LRESULT CALLBACK ProgressWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPAR
     }
     Run* run = reinterpret_cast<Run*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     switch (message) {
-    case kRunOnWindowThread:
-        (*reinterpret_cast<const std::function<void()>*>(lparam))();
-        // A message box owned by the main window enables it when it closes.
-        EnableWindow(TheShell().main, FALSE);
-        return 0;
     case WM_TIMER:
         if (run != nullptr) Refresh(*run);
         return 0;
@@ -79,6 +74,29 @@ LRESULT CALLBACK ProgressWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPAR
         break;
     }
     return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+// The worker's calls to the window's thread arrive at a message-only window
+// made once for the process, so that short work makes no window at all.
+LRESULT CALLBACK CallWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message != kRunOnWindowThread) return DefWindowProcW(hwnd, message, wparam, lparam);
+    (*reinterpret_cast<const std::function<void()>*>(lparam))();
+    // A message box owned by the main window enables it when it closes.
+    EnableWindow(TheShell().main, FALSE);
+    return 0;
+}
+
+HWND CallWindow() {
+    static HWND window = [] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = CallWindowProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"TORVEL_WORK_CALLS";
+        if (RegisterClassExW(&wc) == 0) return HWND{};
+        return CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    }();
+    return window;
 }
 
 void RegisterProgressWindowClass() {
@@ -103,8 +121,7 @@ HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, in
     return child;
 }
 
-// The window, hidden until the work has run for the delay; it also takes
-// the worker's calls to the window's thread from the start.
+// The window, made once the work has run for the delay.
 bool CreateProgressWindow(Run& run) {
     RegisterProgressWindowClass();
     HWND owner = TheShell().main;
@@ -142,9 +159,8 @@ void ShowProgressWindow(Run& run) {
 
 // The Notifier the work gets: each call runs on the window's thread, which
 // owns the windows the shell's Notifier reaches, while the work waits.
-Notifier WorkNotifier(Run& run) {
+Notifier WorkNotifier(Run& run, HWND window) {
     const Notifier shell = ShellNotifier();
-    HWND window = run.window;
     const auto on_window_thread = [window](const std::function<void()>& call) {
         SendMessageW(window, kRunOnWindowThread, 0, reinterpret_cast<LPARAM>(&call));
     };
@@ -198,12 +214,13 @@ void PumpUntilDone(Run& run, HANDLE thread) {
                 continue;
             }
             if (InputElsewhere(msg, run.window)) continue;
-            if (IsDialogMessageW(run.window, &msg)) continue;
+            if (run.window != nullptr && IsDialogMessageW(run.window, &msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
         if (!shown && GetTickCount() - start >= delay && WaitForSingleObject(thread, 0) != WAIT_OBJECT_0) {
-            ShowProgressWindow(run);
+            // Without its window the work still runs, only not cancellably.
+            if (CreateProgressWindow(run)) ShowProgressWindow(run);
             shown = true;
         }
     }
@@ -228,14 +245,13 @@ WorkEnd RunLongWork(WorkStep step, const std::function<void(const Notifier&)>& w
     Run run;
     run.work = &work;
     StartStep(&run.progress, step);
-    if (!CreateProgressWindow(run)) return RunHere(work);
-    run.notifier = WorkNotifier(run);
+    HWND calls = CallWindow();
+    if (calls == nullptr) return RunHere(work);
+    run.notifier = WorkNotifier(run, calls);
     HANDLE thread = CreateThread(nullptr, 0, WorkThread, &run, 0, nullptr);
-    if (thread == nullptr) {
-        DestroyWindow(run.window);
-        return RunHere(work);
-    }
+    if (thread == nullptr) return RunHere(work);
     s.working = true;
+    SetPropW(s.main, kWorkingProperty, reinterpret_cast<HANDLE>(1));
     // Disabling the window takes the keyboard focus from it; it is given back.
     HWND focus = GetFocus();
     EnableWindow(s.main, FALSE);
@@ -245,7 +261,7 @@ WorkEnd RunLongWork(WorkStep step, const std::function<void(const Notifier&)>& w
     // The main window first, so that it is active again when its owned
     // window goes.
     EnableWindow(s.main, TRUE);
-    DestroyWindow(run.window);
+    if (run.window != nullptr) DestroyWindow(run.window);
     if (focus != nullptr && IsWindow(focus)) SetFocus(focus);
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));
     if (s.redraw_after_work) {
@@ -254,6 +270,7 @@ WorkEnd RunLongWork(WorkStep step, const std::function<void(const Notifier&)>& w
     }
     // A hand-over that came meanwhile is opened now, asking first as always.
     if (s.hand_over_waiting) PostMessageW(s.main, kOpenHandedOver, 0, 0);
+    RemovePropW(s.main, kWorkingProperty);
     if (run.error) std::rethrow_exception(run.error);
     return run.cancelled ? WorkEnd::Cancelled : WorkEnd::Done;
 }

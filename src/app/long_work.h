@@ -16,6 +16,11 @@ namespace torvel::app {
 // The progress window's class, which the tests find it by.
 inline constexpr wchar_t kProgressWindowClass[] = L"TORVEL_PROGRESS";
 
+// A property of the main window from the start of long work until it is
+// over and its results are shown, for scripts that drive the editor: the
+// progress window exists only once the work has run for a while.
+inline constexpr wchar_t kWorkingProperty[] = L"TORVEL_WORKING";
+
 enum class WorkEnd { Done, Cancelled };
 
 // Runs `work` on a worker thread and returns when it has ended. The work
