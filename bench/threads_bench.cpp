@@ -6,21 +6,13 @@
 
 #include <benchmark/benchmark.h>
 
-#include "bench_model.h"
-#include "edit/edit_ops.h"
-#include "files/ykt/text_blocks.h"
-#include "files/ykt/ykt_files.h"
-#include "fuzz/memory_output.h"
+#include <string>
+
 #include "platform/work_shares.h"
-#include "view/recording_host.h"
-#include "view/render.h"
+#include "shared_steps.h"
 
 namespace torvel::bench {
 namespace {
-
-size_t Threads(const benchmark::State& state) {
-    return state.range(1) == 0 ? WorkThreads() : static_cast<size_t>(state.range(1));
-}
 
 void Sizes(benchmark::internal::Benchmark* b) {
     b->ArgNames({"vertices", "threads"});
@@ -30,50 +22,19 @@ void Sizes(benchmark::internal::Benchmark* b) {
     b->Unit(benchmark::kMicrosecond)->UseRealTime();
 }
 
-std::vector<uint8_t> TextOf(const Document& doc) {
-    if (!WriteYktText(const_cast<Document&>(doc), "memory", Notifier{}, fuzz::MemoryOutputOps())) return {};
-    return fuzz::WrittenBytes();
-}
-
-void BM_SharedRead(benchmark::State& state) {
-    const std::vector<uint8_t> text = TextOf(*MakeGridModel(static_cast<int>(state.range(0))));
-    auto doc = NewDocument();
-    for (auto _ : state) {
-        InputBytes input = InputBytes::FromMemory(text);
-        if (!ReadYktText(*doc, input, Notifier{}, nullptr, TextReadThreads{Threads(state)})) state.SkipWithError("read");
+// BM_Shared_read, _write, _normals and _render.
+const bool registered = [] {
+    for (const SharedStep& step : SharedSteps()) {
+        benchmark::RegisterBenchmark((std::string("BM_Shared_") + step.name).c_str(), [&step](benchmark::State& state) {
+            const StepRun run = step.prepare(static_cast<int>(state.range(0)));
+            const size_t threads = state.range(1) == 0 ? WorkThreads() : static_cast<size_t>(state.range(1));
+            for (auto _ : state) {
+                if (!run(threads)) state.SkipWithError(step.name);
+            }
+        })->Apply(Sizes);
     }
-}
-BENCHMARK(BM_SharedRead)->Apply(Sizes);
-
-void BM_SharedWrite(benchmark::State& state) {
-    auto doc = MakeGridModel(static_cast<int>(state.range(0)));
-    const int32_t n = static_cast<int32_t>(doc->vertices.size());
-    for (auto _ : state) {
-        const OutputOps ops = fuzz::MemoryOutputOps();
-        OutputFile out("memory", ops);
-        WriteVertexLines(*doc, 0, n, out, Threads(state));
-        WriteFaceLines(*doc, 0, n, out, Threads(state));
-        if (!out.Commit()) state.SkipWithError("write");
-    }
-}
-BENCHMARK(BM_SharedWrite)->Apply(Sizes);
-
-void BM_SharedNormals(benchmark::State& state) {
-    auto doc = MakeGridModel(static_cast<int>(state.range(0)));
-    for (auto _ : state) RecomputeNormalsInThreads(*doc, Threads(state));
-}
-BENCHMARK(BM_SharedNormals)->Apply(Sizes);
-
-void BM_SharedRender(benchmark::State& state) {
-    auto doc = MakeGridModel(static_cast<int>(state.range(0)));
-    test::RecordingHost rec;
-    ViewState view;
-    RenderScratch scratch;
-    scratch.threads = Threads(state);
-    ResizeView(view, rec.host(), 1200, 900);
-    for (auto _ : state) RenderModel(*doc, view, scratch, rec.host());
-}
-BENCHMARK(BM_SharedRender)->Apply(Sizes);
+    return true;
+}();
 
 // The fixed cost of sharing: one call of RunShares with a share per thread
 // that does nothing, the pool's threads woken and joined.

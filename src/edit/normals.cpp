@@ -138,9 +138,10 @@ void WidenWindows(const Document& doc, size_t block, size_t first, size_t last, 
 }
 
 // Vertices each thread should have at least; below twice this, one thread
-// is as quick as two (natively, 65,536 vertices took 15 % less time on two
-// threads, 16,384 the same).
-constexpr size_t kVerticesPerThread = 1 << 16;
+// is as quick as two (thread-thresholds, quiet machine: 65,536 vertices took
+// 0.68 of the time on two threads natively and 0.75 under Wine, 32,768 the
+// same on both).
+constexpr size_t kVerticesPerThread = 1 << 15;
 
 // Pieces per thread of the walk that finds the windows.
 constexpr size_t kPiecesPerThread = 4;

@@ -70,8 +70,8 @@ TEST(SharedSteps, AShareOutOfMemoryChangesNothing) {
         [](Document& doc, std::vector<uint8_t>& out) {
             const OutputOps ops = fuzz::MemoryOutputOps();
             OutputFile file("memory", ops);
-            WriteVertexLines(doc, 0, doc.total_vertex_count, file, 4);
-            WriteFaceLines(doc, 0, doc.total_face_count, file, 4);
+            WriteVertexLines(doc, 0, doc.total_vertex_count, file, 4, 4096);
+            WriteFaceLines(doc, 0, doc.total_face_count, file, 4, 4096);
             EXPECT_TRUE(file.Commit());
             out = fuzz::WrittenBytes();
         },

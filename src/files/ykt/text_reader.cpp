@@ -447,7 +447,8 @@ const char* TextReader::ListBlock(const char* p, const char* end) {
     const bool vertices = state == kVertices;
     const size_t bytes = static_cast<size_t>(stop - p);
     const size_t piece_bytes = std::max({threads.piece_bytes, (bytes + kMaxPieces - 1) / kMaxPieces, size_t{1}});
-    const size_t wanted = threads.threads > 1 ? (bytes + piece_bytes - 1) / piece_bytes : 1;
+    const bool shared = threads.threads > 1 && bytes >= threads.shared_from * threads.piece_bytes;
+    const size_t wanted = shared ? (bytes + piece_bytes - 1) / piece_bytes : 1;
     const char* from[kMaxPieces + 1];
     int64_t first[kMaxPieces + 1];
     from[0] = p;

@@ -94,7 +94,9 @@ TEST(GltfTextures, TravelWithTheExportOrStayNamesWithANote) {
             EXPECT_EQ(json["materials"][0]["pbrMetallicRoughness"]["baseColorTexture"]["index"], 0);
             const std::string uri = json["images"][0].value("uri", "bufferView");
             EXPECT_EQ(uri.substr(0, uri.find(';')), external ? "my%20tex.png" : row.image);
-            if (external) EXPECT_EQ(test::ReadBytes(folder.Path(row.image)).size() > 8, true);
+            if (external) {
+                EXPECT_EQ(test::ReadBytes(folder.Path(row.image)).size() > 8, true);
+            }
         }
         // The model's own name comes back through the extras; without
         // them, from the image's URI or name.

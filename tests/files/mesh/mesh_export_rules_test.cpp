@@ -99,7 +99,9 @@ TEST(MeshExportRules, GltfNormalsAreUnitWithZeroAndNonFiniteOnesComputedAndCount
         for (size_t g = 1; g < 8; ++g) EXPECT_TRUE(SameBits(back->normals[g], reference->normals[g])) << g;
         const std::string all = Joined(notes);
         EXPECT_EQ(all.find("法線") != std::string::npos, row.note != nullptr) << all;
-        if (row.note != nullptr) EXPECT_NE(all.find(row.note), std::string::npos) << all;
+        if (row.note != nullptr) {
+            EXPECT_NE(all.find(row.note), std::string::npos) << all;
+        }
     }
 }
 

@@ -167,8 +167,12 @@ TEST(ObjFormat, DamagedFilesAreRefusedAndBadLibrariesNotedWithTheirLine) {
         for (const std::string& note : notes) said += note + "\n";
         EXPECT_NE(said.find(row.reason), std::string::npos) << said;
         // A library that cannot be used leaves the zero material.
-        if (library_row && read) EXPECT_EQ(doc->material[0].diffuse[0], 0.0f);
-        if (!library_row) EXPECT_TRUE(doc->vertices.empty());
+        if (library_row && read) {
+            EXPECT_EQ(doc->material[0].diffuse[0], 0.0f);
+        }
+        if (!library_row) {
+            EXPECT_TRUE(doc->vertices.empty());
+        }
     }
 }
 

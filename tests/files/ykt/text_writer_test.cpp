@@ -116,8 +116,8 @@ std::string ReferenceReal(float v) {
 // formatting line by line with std::to_chars writes them, with and without
 // weights.
 TEST(WriteYktText, LargeBlocksMatchALineByLineReference) {
-    static_assert(200 * 170 >= kSharedLines, "vertices and faces on the pool");
-    auto doc = test::MakeGrid(200, 170);
+    static_assert(513 * 512 >= kSharedLines, "vertices and faces on the pool");
+    auto doc = test::MakeGrid(513, 512);
     Document& d = *doc;
     std::mt19937 rng(11);
     const auto real = [&] {
