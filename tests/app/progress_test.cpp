@@ -42,6 +42,7 @@ struct Watch {
     bool appeared = false;
     bool answered = false;        // the ping of the main window
     DWORD ping_ms = 0;
+    bool marked = false;          // the main window's mark for scripts
 };
 
 HWND ThreadDialog(DWORD thread) {
@@ -82,6 +83,7 @@ void WatchAndCancel(Watch& watch, HWND main, DWORD ui_thread) {
     });
     if (progress == nullptr) return;
     watch.appeared = true;
+    watch.marked = GetPropW(main, kWorkingProperty) != nullptr;
     const DWORD start = GetTickCount();
     DWORD_PTR result = 0;
     watch.answered = SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 500, &result) != 0;
@@ -112,6 +114,8 @@ protected:
         shell().progress_delay_ms = 500;
         EXPECT_TRUE(watch.appeared) << "no progress window";
         EXPECT_TRUE(watch.answered) << "the main window did not answer";
+        EXPECT_TRUE(watch.marked) << "no mark while the work ran";
+        EXPECT_EQ(GetPropW(shell().main, kWorkingProperty), nullptr) << "the mark stayed after the work";
         EXPECT_LT(watch.ping_ms, 500u);
         return watch;
     }
