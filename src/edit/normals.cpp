@@ -59,7 +59,10 @@ struct TriangleSums {
         }
     }
 
-    void Take(size_t a, size_t b, size_t c) {
+    // Kept inline: it runs once per triangle, and as a call (GCC stopped
+    // inlining it once Accumulate had a second caller) normals took 15 %
+    // longer.
+    [[gnu::always_inline]] void Take(size_t a, size_t b, size_t c) {
         const Triangle t{{a, b, c}, {range.Has(a), b != a && range.Has(b), c != a && c != b && range.Has(c)}};
         if (!(t.adds[0] || t.adds[1] || t.adds[2])) return;
         if (!holding) {
