@@ -86,6 +86,12 @@ LRESULT CALLBACK CallWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
     return 0;
 }
 
+// Set while no long work runs (see WorkIdleEventName).
+HANDLE WorkIdleEvent() {
+    static HANDLE event = CreateEventW(nullptr, TRUE, TRUE, WorkIdleEventName(GetCurrentProcessId()).c_str());
+    return event;
+}
+
 HWND CallWindow() {
     static HWND window = [] {
         WNDCLASSEXW wc{};
@@ -251,7 +257,7 @@ WorkEnd RunLongWork(WorkStep step, const std::function<void(const Notifier&)>& w
     HANDLE thread = CreateThread(nullptr, 0, WorkThread, &run, 0, nullptr);
     if (thread == nullptr) return RunHere(work);
     s.working = true;
-    SetPropW(s.main, kWorkingProperty, reinterpret_cast<HANDLE>(1));
+    if (HANDLE idle = WorkIdleEvent()) ResetEvent(idle);
     // Disabling the window takes the keyboard focus from it; it is given back.
     HWND focus = GetFocus();
     EnableWindow(s.main, FALSE);
@@ -270,7 +276,7 @@ WorkEnd RunLongWork(WorkStep step, const std::function<void(const Notifier&)>& w
     }
     // A hand-over that came meanwhile is opened now, asking first as always.
     if (s.hand_over_waiting) PostMessageW(s.main, kOpenHandedOver, 0, 0);
-    RemovePropW(s.main, kWorkingProperty);
+    if (HANDLE idle = WorkIdleEvent()) SetEvent(idle);
     if (run.error) std::rethrow_exception(run.error);
     return run.cancelled ? WorkEnd::Cancelled : WorkEnd::Done;
 }

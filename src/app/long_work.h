@@ -7,7 +7,10 @@
 // command and opens nothing; it only paints, lays itself out and answers.
 #pragma once
 
+#include <windows.h>
+
 #include <functional>
+#include <string>
 
 #include "model/notifier.h"
 
@@ -16,10 +19,15 @@ namespace torvel::app {
 // The progress window's class, which the tests find it by.
 inline constexpr wchar_t kProgressWindowClass[] = L"TORVEL_PROGRESS";
 
-// A property of the main window from the start of long work until it is
-// over and its results are shown, for scripts that drive the editor: the
-// progress window exists only once the work has run for a while.
-inline constexpr wchar_t kWorkingProperty[] = L"TORVEL_WORKING";
+// For scripts that drive the editor: a named event, "TORVEL_WORK_IDLE_" and
+// the editor's process id, set while no long work runs and reset from its
+// start until it is over and its results are shown. A script waits on it
+// instead of looking again and again (each look a call to the Wine server,
+// which slowed the work being timed); the progress window exists only once
+// the work has run for a while. The event is made by the first long work.
+inline std::wstring WorkIdleEventName(DWORD process_id) {
+    return L"TORVEL_WORK_IDLE_" + std::to_wstring(process_id);
+}
 
 enum class WorkEnd { Done, Cancelled };
 

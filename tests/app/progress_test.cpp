@@ -42,7 +42,7 @@ struct Watch {
     bool appeared = false;
     bool answered = false;        // the ping of the main window
     DWORD ping_ms = 0;
-    bool marked = false;          // the main window's mark for scripts
+    bool marked = false;          // the work-idle event reset for scripts
 };
 
 HWND ThreadDialog(DWORD thread) {
@@ -83,7 +83,9 @@ void WatchAndCancel(Watch& watch, HWND main, DWORD ui_thread) {
     });
     if (progress == nullptr) return;
     watch.appeared = true;
-    watch.marked = GetPropW(main, kWorkingProperty) != nullptr;
+    HANDLE idle = OpenEventW(SYNCHRONIZE, FALSE, WorkIdleEventName(GetCurrentProcessId()).c_str());
+    watch.marked = idle != nullptr && WaitForSingleObject(idle, 0) == WAIT_TIMEOUT;
+    if (idle != nullptr) CloseHandle(idle);
     const DWORD start = GetTickCount();
     DWORD_PTR result = 0;
     watch.answered = SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 500, &result) != 0;
@@ -115,7 +117,9 @@ protected:
         EXPECT_TRUE(watch.appeared) << "no progress window";
         EXPECT_TRUE(watch.answered) << "the main window did not answer";
         EXPECT_TRUE(watch.marked) << "no mark while the work ran";
-        EXPECT_EQ(GetPropW(shell().main, kWorkingProperty), nullptr) << "the mark stayed after the work";
+        HANDLE idle = OpenEventW(SYNCHRONIZE, FALSE, WorkIdleEventName(GetCurrentProcessId()).c_str());
+        EXPECT_TRUE(idle != nullptr && WaitForSingleObject(idle, 0) == WAIT_OBJECT_0) << "not idle after the work";
+        if (idle != nullptr) CloseHandle(idle);
         EXPECT_LT(watch.ping_ms, 500u);
         return watch;
     }
