@@ -265,10 +265,11 @@ bool RenderModel(Document& doc, ViewState& view, RenderScratch& scratch, const V
 bool RedrawMarks(Document& doc, ViewState& view, RenderScratch& scratch, const ViewHost& host) {
     FitView(doc, view, doc.parts_selection);
     const ShownParts shown = DrawableParts(doc);
+    // The render that set `drawn` also sized the image, the pixel places and
+    // the bands for those inputs; the image's size still guards against a
+    // Document whose image was let go since.
     const bool same = scratch.drawn && *scratch.drawn == InputsOf(doc, view) && shown.first != shown.end &&
-                      doc.image.width == view.image_width && doc.image.height == view.image_height &&
-                      doc.image.pixels.size() == static_cast<size_t>(view.image_width) * static_cast<size_t>(view.image_height) &&
-                      scratch.pixel.size() == doc.vertices.size() && scratch.band_rows.size() >= 2;
+                      doc.image.pixels.size() == static_cast<size_t>(view.image_width) * static_cast<size_t>(view.image_height);
     if (!same) return RenderModel(doc, view, scratch, host);
     const RenderJob job = JobOf(doc, scratch, shown);
     RunRepeatableShares(scratch.band_rows.size() - 1, [&job](size_t k) { MarkShare(job, k); });
